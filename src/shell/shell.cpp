@@ -1,0 +1,173 @@
+#include "shell/shell.h"
+
+#include "config/conf_image.h"
+#include "shell/console.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+int connected;
+int conf_processed;
+int rules_processed;
+
+char cmd_line[cmd_line_size];
+char last_cmd[cmd_line_size];
+char cmd_word[40];
+
+const char version_text[] = "Version 2.1a";
+
+const cmd_row cmd_table[cmd_count] = {
+    {1, cmd_help, "help", "", "Displays this summary (alias ?)"},
+    {0, cmd_help, "?", "", "Displays this summary"},
+    {1, cmd_repeat, ".", "", "Repeats the previous command"},
+    {1, cmd_angles, "angles", "", "Displays the Angles format used for Lat and Lon"},
+    {1, cmd_baud, "baud", "baud",
+     "Changes the baud rates on host and Diriduzede\n\t\t\t\tonce connected. Default [ ]"},
+    {1, cmd_configure, "configure", "file_name", "Reads a Configuration file"},
+    {1, cmd_dconfigure, "dconfigure", "", "Displays the Configuration"},
+    {1, cmd_rules, "rules", "file_name", "Reads a Rules file"},
+    {1, cmd_drules, "drules", "", "Displays the Rules"},
+    {1, cmd_connect, "connect", "com_port [baud]",
+     "Connect to Diriduzede at optional baud\n\t\t\t\t(8 bits No Parity 1 Stop)"},
+    {1, cmd_disconnect, "disconnect", "", "Disconnect from the Diriduzede"},
+    {1, cmd_download, "download", "", "Download Configuration and Rules to Diriduzede"},
+    {1, cmd_firmware, "firmware", "com_port file_name", "Update Diriduzede firmware from firmware file"},
+    {1, cmd_exit, "exit", "", "Exits this program (aliases quit, x)"},
+    {0, cmd_exit, "quit", "", "Same as exit"},
+    {0, cmd_exit, "x", "", "Same as exit"},
+};
+
+bool is_device_baud(long rate)
+{
+    for (int32_t b : device_bauds)
+        if (b == rate)
+            return true;
+    return false;
+}
+
+long default_connect_rate()
+{
+    return conf_image.link_on_dstar ? static_cast<long>(conf_image.dstar_baud)
+                                    : static_cast<long>(conf_image.host_baud);
+}
+
+static char *word_pos;
+
+void words_begin(char *text) { word_pos = text; }
+
+char *next_word(const char *delimiters)
+{
+    if (word_pos == nullptr)
+        return nullptr;
+    char *start = word_pos + std::strspn(word_pos, delimiters);
+    if (*start == '\0') {
+        word_pos = start;
+        return nullptr;
+    }
+    char *end = start + std::strcspn(start, delimiters);
+    if (*end != '\0') {
+        *end = '\0';
+        word_pos = end + 1;
+    } else {
+        word_pos = end;
+    }
+    return start;
+}
+
+int port_number_arg(const char *word)
+{
+    long n = std::strtol(word, nullptr, 10);
+    if (n == 0 && strncasecmp(word, "com", 3) == 0)
+        n = std::strtol(word + 3, nullptr, 10);
+    if (n < 1 || n > 20) {
+        print_msg("\a\aError: invalid COM port number (1..20): %s\n", word);
+        return 0;
+    }
+    return static_cast<int>(n);
+}
+
+int match_command(const char *word)
+{
+    size_t n = std::strlen(word);
+    int found = -1;
+    for (int i = 0; i < cmd_count; i++) {
+        if (std::strlen(cmd_table[i].name) < n)
+            continue;
+        if (strncasecmp(cmd_table[i].name, word, n) != 0)
+            continue;
+        if (found >= 0)
+            return -2;
+        found = i;
+    }
+    return found;
+}
+
+void print_banner()
+{
+    print_msg("Diriduzede PC Host Dozozu Utility %s - set-up and firmware tool for the Diriduzede digipeater\n"
+              "Free software for radio amateurs; it comes with no warranty of any kind.\n",
+              version_text);
+}
+
+void help_summary()
+{
+    long def = default_connect_rate();
+    print_msg("\n\t\tCommand Summary:\n%-10s %-20s %s\n", "Command", "Arguments", "Comments");
+    for (const cmd_row &row : cmd_table) {
+        if (!row.shown)
+            continue;
+        print_msg("%-10s %-20s %s\n", row.name, row.args, row.comment);
+        if (row.code == cmd_baud) {
+            print_msg("%-10s Valid Baud Rates:\t", "");
+            for (int32_t b : device_bauds)
+                print_msg(b == def ? "[%ld] " : "%ld ", static_cast<long>(b));
+            print_msg("\n\n");
+        }
+    }
+}
+
+void run_command_line()
+{
+    words_begin(cmd_line);
+    char *word = next_word(", \t");
+    if (word == nullptr)
+        return;
+    std::snprintf(cmd_word, sizeof cmd_word, "%s", word);
+    int row = match_command(word);
+    if (row == -1)
+        print_msg("\a\aError: unknown command: %s\n", word);
+    else if (row == -2)
+        print_msg("\a\aError: ambiguous command: %s\n", word);
+    else
+        dispatch(cmd_table[row].code);
+}
+
+int shell_loop()
+{
+    for (;;) {
+        print_msg("Command> ");
+        if (std::fgets(cmd_line, sizeof cmd_line, stdin) == nullptr) {
+            std::fputs("\n", stdout);
+            return 1;
+        }
+        size_t len = std::strlen(cmd_line);
+        // A CR before the LF is part of the line end (input saved on Windows).
+        if (len >= 2 && cmd_line[len - 2] == '\r' && cmd_line[len - 1] == '\n') {
+            cmd_line[len - 2] = '\n';
+            cmd_line[--len] = '\0';
+        }
+        if (cmd_line[0] == '\n')
+            continue;
+        if (len > 0 && cmd_line[len - 1] == '\n')
+            cmd_line[--len] = '\0';
+
+        if (cmd_line[0] == '.')
+            std::memcpy(cmd_line, last_cmd, sizeof cmd_line);
+        else
+            std::memcpy(last_cmd, cmd_line, sizeof last_cmd);
+
+        run_command_line();
+    }
+}

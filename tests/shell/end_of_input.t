@@ -1,0 +1,6 @@
+# End of input at the prompt prints a newline and ends with status 1.
+--- stdin
+--- stdout startup
+Command> 
+--- status
+1

@@ -1,0 +1,165 @@
+#!/usr/bin/python3
+"""Runs the utility on a transcript and compares its output byte for byte.
+
+A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]":
+
+  --- stdin              the utility's standard input
+  --- stdout [startup]   the expected standard output; "startup" puts the
+                         start-up text (banner, summary, blank line) first
+  --- status             the expected exit status (default 0)
+  --- file NAME          a file created in the run's folder before the run
+  --- sim ARGS           run the utility under the device simulator as COM1,
+                         with these simulator options
+  --- timeout            seconds the run may take (default 60)
+
+Lines before the first section are comments. In stdin, stdout and file
+sections each line ends with a line feed, escapes \\a \\t \\r \\n \\0 \\\\ and
+\\xHH are decoded, and a line ending in a lone backslash gets no line feed.
+The run's folder is a fresh temporary one holding a copy of examples/.
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def decode(lines):
+    out = bytearray()
+    for line in lines:
+        newline = True
+        i = 0
+        while i < len(line):
+            c = line[i]
+            if c == '\\':
+                if i + 1 == len(line):
+                    newline = False
+                    break
+                n = line[i + 1]
+                simple = {'a': 7, 't': 9, 'r': 13, 'n': 10, '0': 0, '\\': 92}
+                if n in simple:
+                    out.append(simple[n])
+                    i += 2
+                    continue
+                if n == 'x':
+                    out.append(int(line[i + 2:i + 4], 16))
+                    i += 4
+                    continue
+                raise ValueError('bad escape \\%s in %r' % (n, line))
+            out += c.encode('utf-8')
+            i += 1
+        if newline:
+            out.append(10)
+    return bytes(out)
+
+
+def parse(path):
+    sections = []
+    with open(path, encoding='utf-8') as f:
+        text = f.read().split('\n')
+    if text and text[-1] == '':
+        text.pop()
+    current = None
+    for line in text:
+        if line.startswith('--- '):
+            words = line[4:].split(None, 1)
+            current = [words[0], words[1] if len(words) > 1 else '', []]
+            sections.append(current)
+        elif current is not None:
+            current[2].append(line)
+    return sections
+
+
+def startup_text():
+    with open(os.path.join(HERE, 'shell', 'startup.out'), encoding='utf-8') as f:
+        lines = f.read().split('\n')
+    if lines and lines[-1] == '':
+        lines.pop()
+    return decode(lines)
+
+
+def show(data):
+    return data.decode('latin-1').encode('unicode_escape').decode('ascii').replace('\\n', '\\n\n')
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument('--exe', required=True, help='the utility, or a command line for it')
+    ap.add_argument('--sim', help='the device simulator')
+    ap.add_argument('--examples', required=True)
+    ap.add_argument('--crlf', action='store_true',
+                    help='the console writes CR LF for LF (Windows): normalise before comparing')
+    ap.add_argument('transcript')
+    args = ap.parse_args()
+
+    stdin = b''
+    expected = None
+    status = 0
+    timeout = 60
+    sim = None
+    files = []
+    for name, arg, lines in parse(args.transcript):
+        if name == 'stdin':
+            stdin = decode(lines)
+        elif name == 'stdout':
+            expected = (startup_text() if arg == 'startup' else b'') + decode(lines)
+        elif name == 'status':
+            status = int(''.join(lines).strip())
+        elif name == 'timeout':
+            timeout = float(''.join(lines).strip())
+        elif name == 'file':
+            files.append((arg, decode(lines)))
+        elif name == 'sim':
+            sim = arg
+        else:
+            sys.exit('%s: unknown section %s' % (args.transcript, name))
+
+    work = tempfile.mkdtemp(prefix='dz-transcript-')
+    try:
+        shutil.copytree(args.examples, os.path.join(work, 'examples'))
+        for name, data in files:
+            with open(os.path.join(work, name), 'wb') as f:
+                f.write(data)
+        cmd = args.exe.split()
+        if sim is not None:
+            if not args.sim:
+                sys.exit('this transcript needs the simulator (--sim)')
+            cmd = [args.sim, '--com', '1', '--log', os.path.join(work, 'sim.log')] + \
+                sim.split() + ['--'] + cmd
+        try:
+            run = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE, cwd=work, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            sys.exit('FAIL: no exit within %g s' % timeout)
+        out = run.stdout
+        if args.crlf:
+            out = out.replace(b'\r\n', b'\n')
+        ok = True
+        if expected is not None and out != expected:
+            ok = False
+            common = 0
+            while common < min(len(out), len(expected)) and out[common] == expected[common]:
+                common += 1
+            print('FAIL: standard output differs from byte %d' % common)
+            print('--- expected (from there):\n' + show(expected[common:common + 400]))
+            print('--- got (from there):\n' + show(out[common:common + 400]))
+        if run.returncode != status:
+            ok = False
+            print('FAIL: exit status %d, expected %d' % (run.returncode, status))
+        if not ok:
+            print('--- standard error:\n' + run.stderr.decode('latin-1'))
+            log = os.path.join(work, 'sim.log')
+            if os.path.exists(log):
+                print('--- simulator log:\n' + open(log, encoding='latin-1').read()[-4000:])
+            sys.exit(1)
+        print('ok')
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == '__main__':
+    main()
