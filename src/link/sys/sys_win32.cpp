@@ -29,6 +29,8 @@ static_assert(sizeof(sys_handle) == sizeof(HANDLE));
 // The line settings record as the driver reported it; sys_set_line changes
 // the fields of sys_line in it and leaves the driver's others as they were.
 static DCB port_dcb;
+// The time-outs in force, for a read that has to go on (see sys_read).
+static COMMTIMEOUTS port_cto;
 static DWORD last_error;
 
 static HANDLE handle_of(sys_handle h) { return reinterpret_cast<HANDLE>(h); }
@@ -142,15 +144,63 @@ int sys_set_timeouts(sys_handle h, const sys_timeouts *timeouts)
     t.WriteTotalTimeoutConstant = timeouts->WriteTotalTimeoutConstant;
     if (!SetCommTimeouts(handle_of(h), &t))
         return failed();
+    port_cto = t;
     return 0;
+}
+
+// Drops the zero bytes of p[0..n) in place; the count kept.
+static DWORD strip_nulls(unsigned char *p, DWORD n)
+{
+    DWORD kept = 0;
+    for (DWORD i = 0; i < n; i++)
+        if (p[i] != 0)
+            p[kept++] = p[i];
+    return kept;
 }
 
 int sys_read(sys_handle h, void *buf, int size, int *received)
 {
+    unsigned char *out = static_cast<unsigned char *>(buf);
+    const ULONGLONG start = GetTickCount64();
     DWORD n = 0;
-    BOOL ok = ReadFile(handle_of(h), buf, static_cast<DWORD>(size), &n, nullptr);
+    BOOL ok = ReadFile(handle_of(h), out, static_cast<DWORD>(size), &n, nullptr);
     *received = static_cast<int>(n);
     if (!ok)
+        return failed();
+    if (!port_dcb.fNull)
+        return 0;
+
+    // A driver that ignores fNull (Wine's does) hands the zero bytes on.
+    // Drop them; and when they filled the read before its time was up, read
+    // on for the rest of that time, as a driver that discards them would.
+    DWORD got = strip_nulls(out, n);
+    *received = static_cast<int>(got);
+    const COMMTIMEOUTS asked = port_cto;
+    const ULONGLONG total =
+        static_cast<ULONGLONG>(size) * asked.ReadTotalTimeoutMultiplier + asked.ReadTotalTimeoutConstant;
+    bool changed = false;
+    DWORD want = static_cast<DWORD>(size);
+    // Only a read that came back full can have ended early: a short one ran out of time.
+    while (n == want && got < static_cast<DWORD>(size)) {
+        if (total != 0) {
+            const ULONGLONG spent = GetTickCount64() - start;
+            if (spent >= total)
+                break;
+            COMMTIMEOUTS rest = asked;
+            rest.ReadTotalTimeoutMultiplier = 0;
+            rest.ReadTotalTimeoutConstant = static_cast<DWORD>(total - spent);
+            if (!SetCommTimeouts(handle_of(h), &rest))
+                return failed();
+            changed = true;
+        }
+        want = static_cast<DWORD>(size) - got;
+        n = 0;
+        if (!ReadFile(handle_of(h), out + got, want, &n, nullptr))
+            return failed();
+        got += strip_nulls(out + got, n);
+        *received = static_cast<int>(got);
+    }
+    if (changed && !SetCommTimeouts(handle_of(h), &asked))
         return failed();
     return 0;
 }
