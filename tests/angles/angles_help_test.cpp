@@ -80,6 +80,8 @@ TEST(AnglesHelp, HasItsNinetyNineLinesInOrder)
 std::string example_text(const std::string &line)
 {
     size_t end = line.find("\t#");
+    while (end > 1 && line[end - 1] == '\t')
+        end--;
     return line.substr(1, end - 1);
 }
 
