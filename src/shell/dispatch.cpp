@@ -1,5 +1,6 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
+#include "config/conf_reader.h"
 #include "rules/rule_table.h"
 #include "shell/console.h"
 #include "shell/shell.h"
@@ -22,6 +23,9 @@ void dispatch(int code)
         break;
     case code_angles:
         cmd_angles();
+        break;
+    case code_configure:
+        cmd_configure();
         break;
     default:
         print_msg("\a\aInternal Error: command %d is invalid!\n", code);
