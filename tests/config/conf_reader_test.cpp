@@ -11,13 +11,18 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // The shell's dispatch is not part of this test.
 void dispatch(int) {}
 
 namespace {
 
-std::string temp_path(const std::string &name) { return testing::TempDir() + "dz_conf_" + name; }
+// Per process: the cases run in parallel, and so may other builds' runs.
+std::string temp_path(const std::string &name)
+{
+    return testing::TempDir() + "dz_conf_" + std::to_string(getpid()) + "_" + name;
+}
 
 std::string write_file(const std::string &name, const std::string &bytes)
 {
@@ -65,6 +70,7 @@ void run_cases(const std::vector<ReaderCase> &cases)
         EXPECT_EQ(conf_processed, result == 0 ? 1 : 0) << c.text;
         if (c.check)
             c.check();
+        std::remove(path.c_str());
     }
 }
 
@@ -356,6 +362,7 @@ TEST(ConfProcess, BinaryContentIsRefusedClearly)
         int result = conf_process(path.c_str());
         testing::internal::GetCapturedStdout();
         EXPECT_NE(result, 0);
+        std::remove(path.c_str());
     }
 }
 
@@ -379,6 +386,7 @@ TEST(ConfProcess, ResetKeepsRuleCountAndAction)
         EXPECT_EQ(digi_path_count, 0);
         EXPECT_EQ(conf_image.rule_count, 42);
         EXPECT_EQ(conf_image.implicit_action, a.kept);
+        std::remove(path.c_str());
     }
 }
 
@@ -415,6 +423,7 @@ TEST(ConfProcess, FailureLeavesTheFlagAsItWas)
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(conf_processed, processed);
     }
+    std::remove(path.c_str());
 }
 
 // A stream that gives some bytes and then fails, as a disk or network file can.
