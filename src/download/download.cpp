@@ -15,8 +15,7 @@ const char dwn_rules_name[] = "rules";
 const char dwn_finish_name[] = "-cestfini-";
 
 static_assert(sizeof dwn_finish_name <= dwn_cmd_name_size);
-static_assert(sizeof(rule_table) / sizeof(rule_table[0]) * sizeof(rule_rec) <= 99999,
-              "the size text of the rules command holds five digits");
+static_assert(rule_max * sizeof(rule_rec) <= 99999, "the size text holds five digits");
 
 void dwn_build_cmd(unsigned char *pkt, const char *name, const char *size_text)
 {
@@ -51,7 +50,7 @@ int dwn_download()
     unsigned count = conf_image.rule_count;
     // Only the rules reader sets the count, never above the table; should it
     // ever be, no byte beyond the table is sent.
-    if (count > sizeof(rule_table) / sizeof(rule_table[0])) {
+    if (count > rule_max) {
         print_msg("\a\aInternal Error: rule count %u above the table size\n", count);
         return -3;
     }
