@@ -1,5 +1,7 @@
 #include "shell/shell.h"
 
+#include "shell/console.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -91,9 +93,9 @@ TEST(RunCommandLine, DispatchesTheMatchedCodeAndReportsTheRest)
         int code;          // -1: nothing dispatched
         const char *output;
     } cases[] = {
-        {"drules", cmd_drules, ""},
-        {"  ,Conn com1", cmd_connect, ""},
-        {" .", cmd_repeat, ""},
+        {"drules", code_drules, ""},
+        {"  ,Conn com1", code_connect, ""},
+        {" .", code_repeat, ""},
         {"c 1", -1, "\a\aError: ambiguous command: c\n"},
         {"xx", -1, "\a\aError: unknown command: xx\n"},
         {" , \t", -1, ""},
@@ -120,6 +122,21 @@ TEST(CommandTable, NoNameIsAPrefixOfAnother)
                 EXPECT_NE(std::strncmp(cmd_table[i].name, cmd_table[j].name, std::strlen(cmd_table[i].name)), 0)
                     << cmd_table[i].name << " / " << cmd_table[j].name;
             }
+}
+
+} // namespace
+
+namespace {
+
+TEST(PrintMsg, ReturnsTheCountAndWritesLongTextsWhole)
+{
+    const std::string long_text(3000, 'z');
+    for (const std::string &s : {std::string("Connected 9600"), std::string(), long_text}) {
+        testing::internal::CaptureStdout();
+        int n = print_msg("<%s>\n", s.c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "<" + s + ">\n");
+        EXPECT_EQ(n, static_cast<int>(s.size() + 3));
+    }
 }
 
 } // namespace

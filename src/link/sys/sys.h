@@ -1,0 +1,178 @@
+#pragma once
+
+// The platform layer under the serial port code: the few operations it needs
+// on a serial device, one backend per system (sys_posix.cpp, sys_win32.cpp).
+//
+// Every operation returns 0 on success and -1 on failure. A failing operation
+// saves its system error code; sys_last_error() gives it back until the next
+// failure, so messages printed in between do not disturb it.
+//
+// The records use the field names and values of the Windows serial records,
+// so the Win32 backend copies them field by field and the POSIX backend maps
+// them onto termios.
+
+#include <cstddef>
+#include <cstdint>
+
+// A handle to an open port; sys_invalid_handle when the open failed.
+using sys_handle = intptr_t;
+inline constexpr sys_handle sys_invalid_handle = -1;
+
+// The property record with its two-call length protocol: the caller sets
+// wPacketLength to the length of the buffer it passes (at least
+// sizeof(sys_comm_prop)); the backend fills the record and leaves in
+// wPacketLength the length the driver needs for its full record, which may
+// carry driver data after wcProvChar. Fields a backend cannot report stay 0.
+struct sys_comm_prop {
+    uint16_t wPacketLength;
+    uint16_t wPacketVersion;
+    uint32_t dwServiceMask;
+    uint32_t dwReserved1;
+    uint32_t dwMaxTxQueue;
+    uint32_t dwMaxRxQueue;
+    uint32_t dwMaxBaud;
+    uint32_t dwProvSubType;
+    uint32_t dwProvCapabilities;
+    uint32_t dwSettableParams;
+    uint32_t dwSettableBaud;
+    uint16_t wSettableData;
+    uint16_t wSettableStopParity;
+    uint32_t dwCurrentTxQueue;
+    uint32_t dwCurrentRxQueue;
+    uint32_t dwProvSpec1;
+    uint32_t dwProvSpec2;
+    uint16_t wcProvChar[1];
+};
+// The Win32 backend hands the record to the system as it is.
+static_assert(sizeof(sys_comm_prop) == 64);
+static_assert(offsetof(sys_comm_prop, dwProvCapabilities) == 28);
+static_assert(offsetof(sys_comm_prop, dwSettableParams) == 32);
+static_assert(offsetof(sys_comm_prop, wSettableData) == 40);
+static_assert(offsetof(sys_comm_prop, wSettableStopParity) == 42);
+static_assert(offsetof(sys_comm_prop, dwProvSpec1) == 52);
+static_assert(offsetof(sys_comm_prop, wcProvChar) == 60);
+
+// The length of the property record without its tail padding.
+inline constexpr uint16_t sys_comm_prop_length = 62;
+
+// dwProvSpec1 of a record the caller has prepared for the second query.
+inline constexpr uint32_t sys_commprop_initialized = 0xE73CF52E;
+
+// dwSettableParams bits
+inline constexpr uint32_t sys_sp_parity = 0x0001;
+inline constexpr uint32_t sys_sp_baud = 0x0002;
+inline constexpr uint32_t sys_sp_databits = 0x0004;
+inline constexpr uint32_t sys_sp_stopbits = 0x0008;
+inline constexpr uint32_t sys_sp_handshaking = 0x0010;
+inline constexpr uint32_t sys_sp_parity_check = 0x0020;
+// wSettableData bits
+inline constexpr uint16_t sys_databits_5 = 0x0001;
+inline constexpr uint16_t sys_databits_6 = 0x0002;
+inline constexpr uint16_t sys_databits_7 = 0x0004;
+inline constexpr uint16_t sys_databits_8 = 0x0008;
+// wSettableStopParity bits
+inline constexpr uint16_t sys_stopbits_10 = 0x0001;
+inline constexpr uint16_t sys_stopbits_20 = 0x0004;
+inline constexpr uint16_t sys_parity_none = 0x0100;
+inline constexpr uint16_t sys_parity_odd = 0x0200;
+inline constexpr uint16_t sys_parity_even = 0x0400;
+// dwProvCapabilities bits
+inline constexpr uint32_t sys_pcf_rtscts = 0x0002;
+inline constexpr uint32_t sys_pcf_parity_check = 0x0008;
+inline constexpr uint32_t sys_pcf_xonxoff = 0x0010;
+inline constexpr uint32_t sys_pcf_setxchar = 0x0020;
+inline constexpr uint32_t sys_pcf_totaltimeouts = 0x0040;
+inline constexpr uint32_t sys_pcf_inttimeouts = 0x0080;
+
+// The line settings. sys_get_line fills every field; sys_set_line applies
+// them. Flag fields hold 0 or 1, fDtrControl and fRtsControl 0 to 3.
+struct sys_line {
+    uint32_t BaudRate;
+    uint8_t fBinary;
+    uint8_t fParity;
+    uint8_t fOutxCtsFlow;
+    uint8_t fOutxDsrFlow;
+    uint8_t fDtrControl;
+    uint8_t fDsrSensitivity;
+    uint8_t fTXContinueOnXoff;
+    uint8_t fOutX;
+    uint8_t fInX;
+    uint8_t fErrorChar;
+    uint8_t fNull; // received zero bytes are discarded
+    uint8_t fRtsControl;
+    uint8_t fAbortOnError;
+    uint16_t XonLim;
+    uint16_t XoffLim;
+    uint8_t ByteSize;
+    uint8_t Parity;
+    uint8_t StopBits;
+    char XonChar;
+    char XoffChar;
+    char ErrorChar;
+    char EofChar;
+    char EvtChar;
+};
+
+inline constexpr uint8_t sys_noparity = 0;
+inline constexpr uint8_t sys_oddparity = 1;
+inline constexpr uint8_t sys_evenparity = 2;
+inline constexpr uint8_t sys_onestopbit = 0;
+inline constexpr uint8_t sys_twostopbits = 2;
+inline constexpr uint8_t sys_dtr_control_disable = 0;
+inline constexpr uint8_t sys_dtr_control_enable = 1;
+inline constexpr uint8_t sys_rts_control_disable = 0;
+inline constexpr uint8_t sys_rts_control_enable = 1;
+inline constexpr uint8_t sys_rts_control_handshake = 2;
+
+// Time-outs in milliseconds. A read ends when its size has arrived, or
+// size * ReadTotalTimeoutMultiplier + ReadTotalTimeoutConstant after it began
+// (no limit when both are 0), or when ReadIntervalTimeout (0: none) passes
+// between two bytes. A write must hand over all its bytes within
+// count * WriteTotalTimeoutMultiplier + WriteTotalTimeoutConstant (no limit
+// when both are 0).
+struct sys_timeouts {
+    uint32_t ReadIntervalTimeout;
+    uint32_t ReadTotalTimeoutMultiplier;
+    uint32_t ReadTotalTimeoutConstant;
+    uint32_t WriteTotalTimeoutMultiplier;
+    uint32_t WriteTotalTimeoutConstant;
+};
+
+// sys_purge flags
+inline constexpr int sys_purge_txclear = 0x0004;
+inline constexpr int sys_purge_rxclear = 0x0008;
+
+// Room for a device path.
+inline constexpr int sys_path_size = 4096;
+
+// The device path of a port name "COMn": on Windows the \\.\COMn device, on
+// POSIX the path in the environment variable DIRIDUZEDE_COMn if it is set,
+// otherwise /dev/ttyS(n-1).
+int sys_port_path(const char *name, char *path, int size);
+
+// Opens the device at path for exclusive use: read and write, no sharing.
+sys_handle sys_open(const char *path);
+
+int sys_get_properties(sys_handle h, sys_comm_prop *prop);
+int sys_get_line(sys_handle h, sys_line *line);
+int sys_set_line(sys_handle h, const sys_line *line);
+int sys_set_timeouts(sys_handle h, const sys_timeouts *timeouts);
+
+// Reads up to size bytes under the port's time-outs; *received is the count
+// that arrived. A hang-up of the line is a failure.
+int sys_read(sys_handle h, void *buf, int size, int *received);
+
+// Writes count bytes under the port's time-outs. Failing also when not every
+// byte could be handed over in time; *written is then the count that was.
+int sys_write(sys_handle h, const void *bytes, int count, int *written);
+
+// Discards what waits in the transmit and/or receive queue, without waiting.
+int sys_purge(sys_handle h, int flags);
+int sys_close(sys_handle h);
+
+// The error code saved by the last failing operation, and its text without
+// a line end.
+int sys_last_error();
+void sys_error_message(int code, char *text, int size);
+
+void sys_sleep(int milliseconds);
