@@ -2,6 +2,7 @@
 #include "config/conf_image.h"
 #include "config/conf_reader.h"
 #include "rules/rule_table.h"
+#include "rules/rules_reader.h"
 #include "shell/console.h"
 #include "shell/shell.h"
 
@@ -20,6 +21,9 @@ void dispatch(int code)
         break;
     case code_drules:
         rules_display();
+        break;
+    case code_rules:
+        cmd_rules();
         break;
     case code_angles:
         cmd_angles();
