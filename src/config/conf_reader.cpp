@@ -14,48 +14,66 @@
 char line_buf[line_size];
 char line_copy[line_size];
 
-int line_read(std::FILE *file)
+namespace {
+
+// Characters read ahead and given back, for the reading under way.
+int held[2];
+int held_count;
+
+int get_char(std::FILE *file) { return held_count > 0 ? held[--held_count] : std::getc(file); }
+
+void unget_char(int c)
 {
+    if (c != EOF)
+        held[held_count++] = c;
+}
+
+constexpr int line_end_of_file = -1;
+constexpr int line_read_error = -2;
+
+// The next line into line_buf and line_copy, without its LF and a CR right
+// before it: at most 255 characters, a longer line comes in pieces. When a
+// piece fills the buffer its line end is taken with it, so a line of exactly
+// 255 characters is one line. Returns the number of characters stored (a NUL
+// byte among them is kept), line_end_of_file or line_read_error.
+int read_line(std::FILE *file)
+{
+    const int max = line_size - 1;
     int n = 0;
-    for (;;) {
-        if (n == line_size - 1) {
-            // A full piece: swallow the line end right after it, so that a
-            // line of exactly 255 characters does not add an empty line.
-            int c = std::getc(file);
-            if (c == '\r') {
-                int next = std::getc(file);
-                if (next != '\n' && next != EOF)
-                    std::ungetc(next, file);
-            } else if (c != '\n' && c != EOF) {
-                std::ungetc(c, file);
-            }
+    bool ended = false;
+    while (n < max) {
+        int c = get_char(file);
+        if (c == EOF)
             break;
-        }
-        int c = std::getc(file);
-        if (c == EOF) {
-            if (std::ferror(file))
-                return line_read_error;
-            if (n == 0)
-                return line_end_of_file;
-            break;
-        }
-        if (c == '\n')
-            break;
-        if (c == '\r') {
-            // CR LF, and a CR alone, end the line: a CR is never part of it.
-            int next = std::getc(file);
-            if (next != '\n' && next != EOF)
-                std::ungetc(next, file);
+        if (c == '\n') {
+            ended = true;
             break;
         }
         line_buf[n++] = static_cast<char>(c);
     }
+    if (ended) {
+        if (n > 0 && line_buf[n - 1] == '\r')
+            n--;
+    } else if (n == max) {
+        int c = get_char(file);
+        if (c == '\r') {
+            int d = get_char(file);
+            if (d != '\n') {
+                unget_char(d);
+                unget_char(c);
+            }
+        } else if (c != '\n') {
+            unget_char(c);
+        }
+    }
+    if (std::ferror(file))
+        return line_read_error;
+    if (n == 0 && !ended)
+        return line_end_of_file;
     line_buf[n] = '\0';
     std::memcpy(line_copy, line_buf, static_cast<size_t>(n) + 1);
     return n;
 }
-
-namespace {
 
 enum conf_item {
     item_dstar = 2,
@@ -432,11 +450,12 @@ int conf_read(std::FILE *file, const char *file_name)
     conf_image.implicit_action =
         implicit_action == implicit_drop || implicit_action == implicit_pass ? implicit_action : implicit_pass;
 
+    held_count = 0;
     line_number = 0;
     int items = 0;
     int result = 0;
     for (;;) {
-        int length = line_read(file);
+        int length = read_line(file);
         if (length == line_end_of_file)
             break;
         if (length == line_read_error) {

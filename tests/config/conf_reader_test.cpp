@@ -327,10 +327,10 @@ TEST(ConfProcess, LineEndsAndLongLines)
              EXPECT_EQ(slot(1), std::string("B\0\0\0\0\0\0\0", 8));
          }},
         {"ssid 5\r\nhostx 1\r\n", -7, "\a\aError: line 2: command hostx invalid: hostx 1\n"},
-        {"ssid 1\rssid 2\rcall\r", -11, "\a\aError: line 3: missing Call Sign argument: call\n",
-         [] { EXPECT_EQ(conf_image.ssid, 2); }},
+        // A CR elsewhere is an ordinary character of the line.
+        {"ssid 1\rssid 2\n", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 1); }},
+        {"call xy\rz\r\r\n", 0, ok1, [] { EXPECT_EQ(call_text(), std::string("XY\rZ\r\0\0", 8)); }},
         {"ssid 7", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 7); }},
-        {"call xyz\r", 0, ok1, [] { EXPECT_EQ(call_text(), std::string("XYZ\0ET\0\0", 8)); }},
         // 300 characters: the first 255 are one line, the rest a second.
         {"ssid 1" + pad + "ssid 2\nbogus\n", -7, "\a\aError: line 3: command bogus invalid: bogus\n",
          [] { EXPECT_EQ(conf_image.ssid, 2); }},
@@ -338,6 +338,8 @@ TEST(ConfProcess, LineEndsAndLongLines)
         {"ssid 1" + pad + "\nbogus\n", -7, "\a\aError: line 2: command bogus invalid: bogus\n"},
         {"ssid 1" + pad + "\r\nbogus\r\n", -7, "\a\aError: line 2: command bogus invalid: bogus\n"},
         {"ssid 1" + pad + "\r\n", 0, ok1},
+        // A lone CR just after a full piece begins the next one.
+        {"ssid 1" + pad + "\rx\n", -7, "\a\aError: line 2: command \rx invalid: \rx\n"},
     });
 }
 
