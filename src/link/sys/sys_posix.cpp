@@ -345,9 +345,11 @@ int sys_read(sys_handle h, void *buf, int size, int *received)
             }
             if (r == 0)
                 return fail(EIO); // readable yet empty: the line hung up
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return fail(errno);
+            if (errno != EINTR && errno != EAGAIN)
+                return fail(errno);
+            if (wait == 0)
+                break;
+            continue;
         }
         if ((p.revents & (POLLHUP | POLLERR)) != 0)
             return fail(EIO);
