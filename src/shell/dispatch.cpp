@@ -1,4 +1,8 @@
+#include "angles/angles.h"
 #include "config/conf_image.h"
+#include "config/conf_reader.h"
+#include "rules/rule_table.h"
+#include "rules/rules_reader.h"
 #include "shell/console.h"
 #include "shell/shell.h"
 
@@ -7,13 +11,25 @@
 void dispatch(int code)
 {
     switch (code) {
-    case cmd_exit:
+    case code_exit:
         std::exit(0);
-    case cmd_help:
+    case code_help:
         help_summary();
         break;
-    case cmd_dconfigure:
+    case code_dconfigure:
         conf_display();
+        break;
+    case code_drules:
+        rules_display();
+        break;
+    case code_rules:
+        cmd_rules();
+        break;
+    case code_angles:
+        cmd_angles();
+        break;
+    case code_configure:
+        cmd_configure();
         break;
     default:
         print_msg("\a\aInternal Error: command %d is invalid!\n", code);
