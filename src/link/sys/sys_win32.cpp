@@ -175,7 +175,7 @@ int sys_read(sys_handle h, void *buf, int size, int *received)
     // on for the rest of that time, as a driver that discards them would.
     DWORD got = strip_nulls(out, n);
     *received = static_cast<int>(got);
-    const COMMTIMEOUTS asked = port_cto;
+    COMMTIMEOUTS asked = port_cto;
     const ULONGLONG total =
         static_cast<ULONGLONG>(size) * asked.ReadTotalTimeoutMultiplier + asked.ReadTotalTimeoutConstant;
     bool changed = false;
