@@ -1,5 +1,6 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
+#include "config/conf_reader.h"
 #include "download/download.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
@@ -30,6 +31,9 @@ void dispatch(int code)
         break;
     case code_angles:
         cmd_angles();
+        break;
+    case code_configure:
+        cmd_configure();
         break;
     default:
         print_msg("\a\aInternal Error: command %d is invalid!\n", code);
