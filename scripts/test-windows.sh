@@ -35,7 +35,7 @@ cleanup() {
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
-wineserver -p
+wineserver -p >/dev/null 2>&1
 if ! timeout 180 wineboot -i >/dev/null 2>&1; then
   echo "Wine did not set up its prefix within 180 s" >&2
   exit 1

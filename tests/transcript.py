@@ -94,14 +94,16 @@ def show(data):
     return data.decode('latin-1').encode('unicode_escape').decode('ascii').replace('\\n', '\\n\n')
 
 
-def start_linked_sim(sim, link, log, options):
+def start_linked_sim(sim, link, log, options, work):
     """Starts the simulator on its own with its pty linked at link (the COM
     port of a Windows build under Wine); returns it once the link is there."""
     if os.path.lexists(link):
         os.remove(link)
+    errors = open(os.path.join(work, 'sim.stderr'), 'wb')
     proc = subprocess.Popen([sim, '--link', link, '--log', log] + options,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL)
+                            stderr=errors, cwd=work)
+    errors.close()
     # It prints its pty's path once the pty and the link are ready.
     ready = b''
     deadline = time.monotonic() + 10
@@ -113,7 +115,8 @@ def start_linked_sim(sim, link, log, options):
             ready += byte
     if not ready.endswith(b'\n') or not os.path.lexists(link):
         stop_sim(proc)
-        sys.exit('FAIL: the simulator did not start (%r)' % ready)
+        with open(os.path.join(work, 'sim.stderr'), encoding='latin-1') as f:
+            sys.exit('FAIL: the simulator did not start (%r)\n%s' % (ready, f.read()))
     return proc
 
 
@@ -181,7 +184,7 @@ def main():
             if not args.sim:
                 sys.exit('this transcript needs the simulator (--sim)')
             if args.com_link:
-                linked = start_linked_sim(args.sim, args.com_link, log, sim.split())
+                linked = start_linked_sim(args.sim, args.com_link, log, sim.split(), work)
             else:
                 cmd = [args.sim, '--com', '1', '--log', log] + sim.split() + ['--'] + cmd
         try:
