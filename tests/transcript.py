@@ -12,6 +12,8 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
                          with these simulator options (with --com-link the
                          simulator runs on its own and links its pty there)
   --- timeout            seconds the run may take (default 60)
+  --- platform NAME      run only on this platform (posix or windows, see
+                         --platform); elsewhere the transcript is skipped
 
 Lines before the first section are comments. In stdin, stdout and file
 sections each line ends with a line feed, escapes \\a \\t \\r \\n \\0 \\\\ and
@@ -34,6 +36,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+SKIPPED = 77  # the exit status of a transcript that does not apply here
 
 
 def decode(lines):
@@ -143,6 +146,8 @@ def main():
     ap.add_argument('--examples', required=True)
     ap.add_argument('--crlf', action='store_true',
                     help='the console writes CR LF for LF (Windows): normalise before comparing')
+    ap.add_argument('--platform', choices=('posix', 'windows'), default='posix',
+                    help='the platform the utility was built for (default posix)')
     ap.add_argument('--com-link', metavar='PATH',
                     help='run the simulator on its own, its pty linked at PATH '
                          '(e.g. $WINEPREFIX/dosdevices/com1)')
@@ -155,6 +160,7 @@ def main():
     timeout = 60
     sim = None
     files = []
+    platform = None
     for name, arg, lines in parse(args.transcript):
         if name == 'stdin':
             stdin = decode(lines)
@@ -168,8 +174,16 @@ def main():
             files.append((arg, decode(lines)))
         elif name == 'sim':
             sim = arg
+        elif name == 'platform':
+            platform = arg.strip()
+            if platform not in ('posix', 'windows'):
+                sys.exit('%s: unknown platform %s' % (args.transcript, platform))
         else:
             sys.exit('%s: unknown section %s' % (args.transcript, name))
+
+    if platform is not None and platform != args.platform:
+        print('skipped: %s only' % platform)
+        sys.exit(SKIPPED)
 
     work = tempfile.mkdtemp(prefix='dz-transcript-')
     try:
