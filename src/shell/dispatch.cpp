@@ -1,5 +1,6 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
+#include "link/connect.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
 #include "shell/console.h"
@@ -23,6 +24,15 @@ void dispatch(int code)
         break;
     case code_rules:
         cmd_rules();
+        break;
+    case code_connect:
+        cmd_connect();
+        break;
+    case code_baud:
+        cmd_baud();
+        break;
+    case code_disconnect:
+        cmd_disconnect();
         break;
     case code_angles:
         cmd_angles();
