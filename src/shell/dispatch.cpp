@@ -1,5 +1,7 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
+#include "config/conf_reader.h"
+#include "download/download.h"
 #include "link/connect.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
@@ -11,6 +13,9 @@
 void dispatch(int code)
 {
     switch (code) {
+    case code_download:
+        cmd_download();
+        break;
     case code_exit:
         std::exit(0);
     case code_help:
@@ -36,6 +41,9 @@ void dispatch(int code)
         break;
     case code_angles:
         cmd_angles();
+        break;
+    case code_configure:
+        cmd_configure();
         break;
     default:
         print_msg("\a\aInternal Error: command %d is invalid!\n", code);
