@@ -2,8 +2,8 @@
 
 #include "angles/angles.h"
 #include "config/conf_image.h"
+#include "config/conf_reader.h"
 #include "rules/rule_table.h"
-#include "rules/rules_lines.h"
 #include "shell/console.h"
 #include "shell/shell.h"
 

@@ -1,6 +1,7 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
 #include "config/conf_reader.h"
+#include "download/download.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
 #include "shell/console.h"
@@ -11,6 +12,9 @@
 void dispatch(int code)
 {
     switch (code) {
+    case code_download:
+        cmd_download();
+        break;
     case code_exit:
         std::exit(0);
     case code_help:
