@@ -9,21 +9,29 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
   --- status             the expected exit status (default 0)
   --- file NAME          a file created in the run's folder before the run
   --- sim ARGS           run the utility under the device simulator as COM1,
-                         with these simulator options
+                         with these simulator options (with --com-link the
+                         simulator runs on its own and links its pty there)
   --- timeout            seconds the run may take (default 60)
 
 Lines before the first section are comments. In stdin, stdout and file
 sections each line ends with a line feed, escapes \\a \\t \\r \\n \\0 \\\\ and
 \\xHH are decoded, and a line ending in a lone backslash gets no line feed.
 The run's folder is a fresh temporary one holding a copy of examples/.
+
+With --crlf (a Windows build) every line feed of the output must come as CR LF
+and is compared as a line feed.
 """
 import argparse
 import os
 import re
+import select
+import shlex
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -86,6 +94,45 @@ def show(data):
     return data.decode('latin-1').encode('unicode_escape').decode('ascii').replace('\\n', '\\n\n')
 
 
+def start_linked_sim(sim, link, log, options):
+    """Starts the simulator on its own with its pty linked at link (the COM
+    port of a Windows build under Wine); returns it once the link is there."""
+    if os.path.lexists(link):
+        os.remove(link)
+    proc = subprocess.Popen([sim, '--link', link, '--log', log] + options,
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL)
+    # It prints its pty's path once the pty and the link are ready.
+    ready = b''
+    deadline = time.monotonic() + 10
+    while not ready.endswith(b'\n') and time.monotonic() < deadline:
+        if select.select([proc.stdout], [], [], deadline - time.monotonic())[0]:
+            byte = os.read(proc.stdout.fileno(), 1)
+            if not byte:
+                break
+            ready += byte
+    if not ready.endswith(b'\n') or not os.path.lexists(link):
+        stop_sim(proc)
+        sys.exit('FAIL: the simulator did not start (%r)' % ready)
+    return proc
+
+
+def stop_sim(proc):
+    if proc.poll() is None:
+        proc.send_signal(signal.SIGTERM)
+        try:
+            proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+    proc.stdout.close()
+
+
+def lone_line_feed(data):
+    m = re.search(rb'(?<!\r)\n', data)
+    return m.start() if m else -1
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument('--exe', required=True, help='the utility, or a command line for it')
@@ -93,6 +140,9 @@ def main():
     ap.add_argument('--examples', required=True)
     ap.add_argument('--crlf', action='store_true',
                     help='the console writes CR LF for LF (Windows): normalise before comparing')
+    ap.add_argument('--com-link', metavar='PATH',
+                    help='run the simulator on its own, its pty linked at PATH '
+                         '(e.g. $WINEPREFIX/dosdevices/com1)')
     ap.add_argument('transcript')
     args = ap.parse_args()
 
@@ -124,21 +174,32 @@ def main():
         for name, data in files:
             with open(os.path.join(work, name), 'wb') as f:
                 f.write(data)
-        cmd = args.exe.split()
+        cmd = shlex.split(args.exe)
+        log = os.path.join(work, 'sim.log')
+        linked = None
         if sim is not None:
             if not args.sim:
                 sys.exit('this transcript needs the simulator (--sim)')
-            cmd = [args.sim, '--com', '1', '--log', os.path.join(work, 'sim.log')] + \
-                sim.split() + ['--'] + cmd
+            if args.com_link:
+                linked = start_linked_sim(args.sim, args.com_link, log, sim.split())
+            else:
+                cmd = [args.sim, '--com', '1', '--log', log] + sim.split() + ['--'] + cmd
         try:
             run = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, cwd=work, timeout=timeout)
         except subprocess.TimeoutExpired:
             sys.exit('FAIL: no exit within %g s' % timeout)
+        finally:
+            if linked is not None:
+                stop_sim(linked)
         out = run.stdout
-        if args.crlf:
-            out = out.replace(b'\r\n', b'\n')
         ok = True
+        if args.crlf:
+            lone = lone_line_feed(out)
+            if lone >= 0:
+                ok = False
+                print('FAIL: line feed without CR at byte %d of the output' % lone)
+            out = out.replace(b'\r\n', b'\n')
         if expected is not None and out != expected:
             ok = False
             common = 0
@@ -152,7 +213,6 @@ def main():
             print('FAIL: exit status %d, expected %d' % (run.returncode, status))
         if not ok:
             print('--- standard error:\n' + run.stderr.decode('latin-1'))
-            log = os.path.join(work, 'sim.log')
             if os.path.exists(log):
                 print('--- simulator log:\n' + open(log, encoding='latin-1').read()[-4000:])
             sys.exit(1)

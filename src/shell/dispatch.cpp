@@ -1,4 +1,5 @@
 #include "config/conf_image.h"
+#include "rules/rule_table.h"
 #include "shell/console.h"
 #include "shell/shell.h"
 
@@ -14,6 +15,9 @@ void dispatch(int code)
         break;
     case cmd_dconfigure:
         conf_display();
+        break;
+    case cmd_drules:
+        rules_display();
         break;
     default:
         print_msg("\a\aInternal Error: command %d is invalid!\n", code);

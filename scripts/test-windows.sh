@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Cross-builds diriduzede.exe and runs the end-to-end transcripts on it under
+# Wine: the offline ones as they are, the device ones against the simulator,
+# whose pty becomes COM1 of a fresh Wine prefix.
+# Usage: scripts/test-windows.sh [transcript...]   (default: all of tests/)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+scripts/deps.sh g++-mingw-w64-x86-64 wine wine64
+
+log="$(mktemp "${TMPDIR:-/tmp}/dz-windows-build.XXXXXX")"
+if ! cmake --workflow --preset windows >"$log" 2>&1; then
+  cat "$log"; rm -f "$log"; exit 1
+fi
+exe="$root/build-windows/diriduzede.exe"
+# The simulator is a Linux program: it comes from the default build.
+sim=""
+if [ -f sim/CMakeLists.txt ]; then
+  if ! { cmake --preset default && cmake --build --preset default --target diriduzede-sim; } >"$log" 2>&1; then
+    cat "$log"; rm -f "$log"; exit 1
+  fi
+  sim="$root/build/diriduzede-sim"
+fi
+rm -f "$log"
+
+# One fresh prefix for the whole run, its server kept up between the runs
+# (the first start of a prefix takes seconds, later ones a fraction of one).
+export WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/dz-wine.XXXXXX")"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko set-up questions
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  timeout 10 wineserver -w >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+wineserver -p
+if ! timeout 180 wineboot -i >/dev/null 2>&1; then
+  echo "Wine did not set up its prefix within 180 s" >&2
+  exit 1
+fi
+
+if [ $# -eq 0 ]; then
+  mapfile -t transcripts < <(find tests -name '*.t' | sort)
+else
+  transcripts=("$@")
+fi
+failed=()
+for t in "${transcripts[@]}"; do
+  extra=()
+  if grep -q '^--- sim' "$t"; then
+    if [ -z "$sim" ]; then
+      echo "$t: skipped, no simulator in this tree"
+      continue
+    fi
+    extra=(--sim "$sim" --com-link "$WINEPREFIX/dosdevices/com1")
+  fi
+  printf '%s: ' "$t"
+  if ! python3 tests/transcript.py --exe "wine $(printf %q "$exe")" --crlf --examples examples "${extra[@]}" "$t"; then
+    failed+=("$t")
+  fi
+done
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "Failed under Wine: ${failed[*]}" >&2
+  exit 1
+fi
+echo "All ${#transcripts[@]} transcripts passed under Wine."
