@@ -1,3 +1,4 @@
+#include "angles/angles.h"
 #include "config/conf_image.h"
 #include "rules/rule_table.h"
 #include "shell/console.h"
@@ -8,16 +9,19 @@
 void dispatch(int code)
 {
     switch (code) {
-    case cmd_exit:
+    case code_exit:
         std::exit(0);
-    case cmd_help:
+    case code_help:
         help_summary();
         break;
-    case cmd_dconfigure:
+    case code_dconfigure:
         conf_display();
         break;
-    case cmd_drules:
+    case code_drules:
         rules_display();
+        break;
+    case code_angles:
+        cmd_angles();
         break;
     default:
         print_msg("\a\aInternal Error: command %d is invalid!\n", code);

@@ -19,24 +19,24 @@ char cmd_word[40];
 const char version_text[] = "Version 2.1a";
 
 const cmd_row cmd_table[cmd_count] = {
-    {1, cmd_help, "help", "", "Displays this summary (alias ?)"},
-    {0, cmd_help, "?", "", "Displays this summary"},
-    {1, cmd_repeat, ".", "", "Repeats the previous command"},
-    {1, cmd_angles, "angles", "", "Displays the Angles format used for Lat and Lon"},
-    {1, cmd_baud, "baud", "baud",
+    {1, code_help, "help", "", "Displays this summary (alias ?)"},
+    {0, code_help, "?", "", "Displays this summary"},
+    {1, code_repeat, ".", "", "Repeats the previous command"},
+    {1, code_angles, "angles", "", "Displays the Angles format used for Lat and Lon"},
+    {1, code_baud, "baud", "baud",
      "Changes the baud rates on host and Diriduzede\n\t\t\t\tonce connected. Default [ ]"},
-    {1, cmd_configure, "configure", "file_name", "Reads a Configuration file"},
-    {1, cmd_dconfigure, "dconfigure", "", "Displays the Configuration"},
-    {1, cmd_rules, "rules", "file_name", "Reads a Rules file"},
-    {1, cmd_drules, "drules", "", "Displays the Rules"},
-    {1, cmd_connect, "connect", "com_port [baud]",
+    {1, code_configure, "configure", "file_name", "Reads a Configuration file"},
+    {1, code_dconfigure, "dconfigure", "", "Displays the Configuration"},
+    {1, code_rules, "rules", "file_name", "Reads a Rules file"},
+    {1, code_drules, "drules", "", "Displays the Rules"},
+    {1, code_connect, "connect", "com_port [baud]",
      "Connect to Diriduzede at optional baud\n\t\t\t\t(8 bits No Parity 1 Stop)"},
-    {1, cmd_disconnect, "disconnect", "", "Disconnect from the Diriduzede"},
-    {1, cmd_download, "download", "", "Download Configuration and Rules to Diriduzede"},
-    {1, cmd_firmware, "firmware", "com_port file_name", "Update Diriduzede firmware from firmware file"},
-    {1, cmd_exit, "exit", "", "Exits this program (aliases quit, x)"},
-    {0, cmd_exit, "quit", "", "Same as exit"},
-    {0, cmd_exit, "x", "", "Same as exit"},
+    {1, code_disconnect, "disconnect", "", "Disconnect from the Diriduzede"},
+    {1, code_download, "download", "", "Download Configuration and Rules to Diriduzede"},
+    {1, code_firmware, "firmware", "com_port file_name", "Update Diriduzede firmware from firmware file"},
+    {1, code_exit, "exit", "", "Exits this program (aliases quit, x)"},
+    {0, code_exit, "quit", "", "Same as exit"},
+    {0, code_exit, "x", "", "Same as exit"},
 };
 
 bool is_device_baud(long rate)
@@ -119,7 +119,7 @@ void help_summary()
         if (!row.shown)
             continue;
         print_msg("%-10s %-20s %s\n", row.name, row.args, row.comment);
-        if (row.code == cmd_baud) {
+        if (row.code == code_baud) {
             print_msg("%-10s Valid Baud Rates:\t", "");
             for (int32_t b : device_bauds)
                 print_msg(b == def ? "[%ld] " : "%ld ", static_cast<long>(b));

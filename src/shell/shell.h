@@ -24,20 +24,21 @@ struct cmd_row {
 constexpr int cmd_count = 16;
 extern const cmd_row cmd_table[cmd_count];
 
+// Command codes of cmd_table; the handlers themselves are the cmd_<name> functions.
 enum cmd_code {
-    cmd_download = 0,
-    cmd_firmware = 1,
-    cmd_baud = 5,
-    cmd_exit = 8,
-    cmd_help = 22,
-    cmd_dconfigure = 23,
-    cmd_drules = 24,
-    cmd_angles = 26,
-    cmd_configure = 28,
-    cmd_rules = 29,
-    cmd_connect = 30,
-    cmd_disconnect = 31,
-    cmd_repeat = 33,
+    code_download = 0,
+    code_firmware = 1,
+    code_baud = 5,
+    code_exit = 8,
+    code_help = 22,
+    code_dconfigure = 23,
+    code_drules = 24,
+    code_angles = 26,
+    code_configure = 28,
+    code_rules = 29,
+    code_connect = 30,
+    code_disconnect = 31,
+    code_repeat = 33,
 };
 
 inline constexpr int32_t device_bauds[5] = {4800, 9600, 19200, 38400, 57600};

@@ -93,9 +93,9 @@ TEST(RunCommandLine, DispatchesTheMatchedCodeAndReportsTheRest)
         int code;          // -1: nothing dispatched
         const char *output;
     } cases[] = {
-        {"drules", cmd_drules, ""},
-        {"  ,Conn com1", cmd_connect, ""},
-        {" .", cmd_repeat, ""},
+        {"drules", code_drules, ""},
+        {"  ,Conn com1", code_connect, ""},
+        {" .", code_repeat, ""},
         {"c 1", -1, "\a\aError: ambiguous command: c\n"},
         {"xx", -1, "\a\aError: unknown command: xx\n"},
         {" , \t", -1, ""},
