@@ -1,0 +1,280 @@
+// diriduzede-sim: a Diriduzede on a pseudo-terminal, for operators without a
+// device at hand and for the tests.
+
+#include "sim.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+long opt_com;
+const char *opt_link;
+const char *opt_log;
+static long opt_help;
+
+const sim_option core_options[] = {
+    {"--com", "N", "run COMMAND with DIRIDUZEDE_COMN set to the device's port, end with it", &opt_com,
+     nullptr},
+    {"--link", "PATH", "also make a symbolic link PATH to the device's port", nullptr, &opt_link},
+    {"--log", "FILE", "write the event log to FILE (- for standard error; by default standard error"
+                      " when standalone, none with --com)", nullptr, &opt_log},
+    {"--baud", "RATE", "the line rate when the port's settings tell none (9600)", &opt_baud, nullptr},
+    {"--power-delay", "MS", "time from the port's opening to the loader prompt 0x05 (500)",
+     &opt_power_delay, nullptr},
+    {"--loader-window", "MS", "time the loader prompt waits for 0x16 once the host took it (1000)",
+     &opt_loader_window, nullptr},
+    {"--version", "TEXT", "the firmware version in the banner (2.1a)", nullptr, &opt_version},
+    {"--banner-file", "FILE", "send the bytes of FILE as the banner", nullptr, &opt_banner_file},
+    {"--help", nullptr, "show this text", &opt_help, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+static constexpr struct {
+    const char *title;
+    const sim_option *rows;
+} option_groups[] = {
+    {"Options", core_options},
+    {"Faults", fault_options},
+    {"Packet mode (download)", packet_options},
+    {"Firmware loader", loader_options},
+};
+
+static void usage(FILE *out)
+{
+    std::fputs("Usage: diriduzede-sim [options] --com N -- COMMAND [ARGS...]\n"
+               "       diriduzede-sim [options]\n"
+               "Plays a Diriduzede on a pseudo-terminal. With --com N it runs COMMAND with\n"
+               "DIRIDUZEDE_COMN set to the terminal's path, and ends with it and its exit\n"
+               "status. Without it, it prints the path and serves until stopped.\n"
+               "The device powers on when the host opens the port and off when the host\n"
+               "closes it. After power-on it sends the loader prompt 0x05, then, without\n"
+               "an answer 0x16, its banner; its console answers ctrl-C with\n"
+               "\"Connected <rate>\" and the prompt \"Rudoda> \", takes \"host <rate>\\r\",\n"
+               "and enters packet mode on \"download\\r\\n\".\n",
+               out);
+    for (const auto &g : option_groups) {
+        if (g.rows[0].name == nullptr)
+            continue;
+        std::fprintf(out, "\n%s:\n", g.title);
+        for (const sim_option *o = g.rows; o->name != nullptr; o++) {
+            char left[64];
+            std::snprintf(left, sizeof left, "%s%s%s", o->name, o->arg ? " " : "", o->arg ? o->arg : "");
+            std::fprintf(out, "  %-22s %s\n", left, o->help);
+        }
+    }
+}
+
+static const sim_option *find_option(const char *name)
+{
+    for (const auto &g : option_groups)
+        for (const sim_option *o = g.rows; o->name != nullptr; o++)
+            if (std::strcmp(o->name, name) == 0)
+                return o;
+    return nullptr;
+}
+
+// The index of the first word of COMMAND, or -1 after a message.
+static int parse_options(int argc, char **argv)
+{
+    int i = 1;
+    for (; i < argc; i++) {
+        const char *word = argv[i];
+        if (std::strcmp(word, "--") == 0)
+            return i + 1;
+        const sim_option *o = find_option(word);
+        if (o == nullptr) {
+            std::fprintf(stderr, "diriduzede-sim: unknown option %s (see --help)\n", word);
+            return -1;
+        }
+        if (o->arg == nullptr) {
+            *o->number = 1;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "diriduzede-sim: %s needs %s\n", word, o->arg);
+            return -1;
+        }
+        const char *value = argv[++i];
+        if (o->text != nullptr) {
+            *o->text = value;
+            continue;
+        }
+        char *end = nullptr;
+        errno = 0;
+        long n = std::strtol(value, &end, 10);
+        if (end == value || *end != '\0' || errno != 0 || n < 0) {
+            std::fprintf(stderr, "diriduzede-sim: %s needs a number, not %s\n", word, value);
+            return -1;
+        }
+        *o->number = n;
+    }
+    return argc;
+}
+
+static pid_t child_pid = -1;
+static int child_pipe[2] = {-1, -1};
+static bool link_made;
+
+static void on_child(int)
+{
+    int saved = errno;
+    char b = 0;
+    if (write(child_pipe[1], &b, 1) < 0) {
+    }
+    errno = saved;
+}
+
+static void on_stop(int sig)
+{
+    if (link_made)
+        unlink(opt_link);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+void sim_finish(int status)
+{
+    sim_log("the command ended with status %d", status);
+    if (link_made)
+        unlink(opt_link);
+    std::exit(status);
+}
+
+void child_check()
+{
+    char sink[16];
+    while (read(child_fd, sink, sizeof sink) > 0) {
+    }
+    int st = 0;
+    if (waitpid(child_pid, &st, WNOHANG) != child_pid)
+        return;
+    sim_finish(WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st));
+}
+
+static bool make_link()
+{
+    if (opt_link == nullptr)
+        return true;
+    struct stat st;
+    if (lstat(opt_link, &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "diriduzede-sim: %s exists and is no symbolic link\n", opt_link);
+            return false;
+        }
+        unlink(opt_link);
+    }
+    if (symlink(pty_path, opt_link) != 0) {
+        std::fprintf(stderr, "diriduzede-sim: cannot make the link %s: %s\n", opt_link, std::strerror(errno));
+        return false;
+    }
+    link_made = true;
+    return true;
+}
+
+// A fresh line for a standalone device whose line hung up.
+static bool reopen_line()
+{
+    if (!line_open() || !make_link())
+        return false;
+    std::printf("%s\n", pty_path);
+    std::fflush(stdout);
+    sim_log("new line %s", pty_path);
+    return true;
+}
+
+static bool start_command(char **command)
+{
+    if (pipe2(child_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::perror("diriduzede-sim: pipe");
+        return false;
+    }
+    child_fd = child_pipe[0];
+    struct sigaction sa {};
+    sa.sa_handler = on_child;
+    sa.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+    sigaction(SIGCHLD, &sa, nullptr);
+
+    char name[32];
+    std::snprintf(name, sizeof name, "DIRIDUZEDE_COM%ld", opt_com);
+    child_pid = fork();
+    if (child_pid < 0) {
+        std::perror("diriduzede-sim: fork");
+        return false;
+    }
+    if (child_pid == 0) {
+        signal(SIGINT, SIG_DFL);
+        signal(SIGQUIT, SIG_DFL);
+        setenv(name, pty_path, 1);
+        execvp(command[0], command);
+        std::fprintf(stderr, "diriduzede-sim: cannot run %s: %s\n", command[0], std::strerror(errno));
+        _exit(127);
+    }
+    // Ctrl-C at the terminal is for the command; the device lives as long as it.
+    signal(SIGINT, SIG_IGN);
+    signal(SIGQUIT, SIG_IGN);
+    sim_log("running %s with %s=%s", command[0], name, pty_path);
+    return true;
+}
+
+int main(int argc, char **argv)
+{
+    int cmd = parse_options(argc, argv);
+    if (cmd < 0)
+        return 2;
+    if (opt_help) {
+        usage(stdout);
+        return 0;
+    }
+    if (opt_com != 0 && (opt_com > 99 || cmd >= argc)) {
+        std::fprintf(stderr, "diriduzede-sim: --com N needs a number 1..99 and -- COMMAND\n");
+        return 2;
+    }
+    if (opt_com == 0 && cmd < argc) {
+        std::fprintf(stderr, "diriduzede-sim: a COMMAND needs --com N\n");
+        return 2;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    if (!log_open() || !banner_load() || !line_open() || !make_link())
+        return 2;
+    sim_log("diriduzede-sim on %s", pty_path);
+
+    if (opt_com != 0) {
+        if (!start_command(argv + cmd))
+            return 2;
+    } else {
+        signal(SIGINT, on_stop);
+        signal(SIGTERM, on_stop);
+        std::printf("%s\n", pty_path);
+        std::fflush(stdout);
+    }
+
+    for (;;) {
+        if (!line_alive()) {
+            if (opt_com != 0) {
+                // No line any more: the device is gone, the command goes on.
+                for (;;) {
+                    pollfd p = {child_fd, POLLIN, 0};
+                    poll(&p, 1, -1);
+                    child_check();
+                }
+            }
+            if (!reopen_line())
+                return 2;
+        }
+        wait_power_on();
+        if (!line_alive())
+            continue;
+        device_session();
+        if (line_alive()) {
+            power_off();
+            sim_log("power off: the host closed the port");
+        }
+    }
+}
