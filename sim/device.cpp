@@ -236,7 +236,7 @@ void device_session()
         chatter_session();
         return;
     }
-    if (loader_window()) {
+    if (!opt_no_loader && loader_window()) {
         // The loader is done; the device waits for its power to go.
         ignore_input("received after the loader, ignored");
         return;
