@@ -1,6 +1,7 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
 #include "rules/rule_table.h"
+#include "rules/rules_reader.h"
 #include "shell/console.h"
 #include "shell/shell.h"
 
@@ -19,6 +20,9 @@ void dispatch(int code)
         break;
     case code_drules:
         rules_display();
+        break;
+    case code_rules:
+        cmd_rules();
         break;
     case code_angles:
         cmd_angles();

@@ -52,12 +52,14 @@ static_assert(offsetof(sys_comm_prop, wSettableStopParity) == 42);
 static_assert(offsetof(sys_comm_prop, dwProvSpec1) == 52);
 static_assert(offsetof(sys_comm_prop, wcProvChar) == 60);
 
-// The length of the property record without its tail padding.
-inline constexpr uint16_t sys_comm_prop_length = 62;
-
 // dwProvSpec1 of a record the caller has prepared for the second query.
 inline constexpr uint32_t sys_commprop_initialized = 0xE73CF52E;
 
+// dwServiceMask, dwProvSubType, and the dwMaxBaud/dwSettableBaud bit for
+// rates given as numbers
+inline constexpr uint32_t sys_sp_serialcomm = 0x0001;
+inline constexpr uint32_t sys_pst_rs232 = 0x0001;
+inline constexpr uint32_t sys_baud_user = 0x10000000;
 // dwSettableParams bits
 inline constexpr uint32_t sys_sp_parity = 0x0001;
 inline constexpr uint32_t sys_sp_baud = 0x0002;
