@@ -1,5 +1,6 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
+#include "firmware/firmware.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
 #include "shell/console.h"
@@ -10,6 +11,9 @@
 void dispatch(int code)
 {
     switch (code) {
+    case code_firmware:
+        cmd_firmware();
+        break;
     case code_exit:
         std::exit(0);
     case code_help:
