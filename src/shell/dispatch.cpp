@@ -1,6 +1,9 @@
 #include "angles/angles.h"
 #include "config/conf_image.h"
+#include "config/conf_reader.h"
+#include "download/download.h"
 #include "firmware/firmware.h"
+#include "link/connect.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
 #include "shell/console.h"
@@ -11,6 +14,9 @@
 void dispatch(int code)
 {
     switch (code) {
+    case code_download:
+        cmd_download();
+        break;
     case code_firmware:
         cmd_firmware();
         break;
@@ -28,8 +34,20 @@ void dispatch(int code)
     case code_rules:
         cmd_rules();
         break;
+    case code_connect:
+        cmd_connect();
+        break;
+    case code_baud:
+        cmd_baud();
+        break;
+    case code_disconnect:
+        cmd_disconnect();
+        break;
     case code_angles:
         cmd_angles();
+        break;
+    case code_configure:
+        cmd_configure();
         break;
     default:
         print_msg("\a\aInternal Error: command %d is invalid!\n", code);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -24,6 +26,9 @@
 namespace {
 
 constexpr const char *variable = "DIRIDUZEDE_COM7";
+
+// How late a time-out may end on a busy machine, in milliseconds.
+constexpr long long tolerance = 75;
 
 long long ms_since(std::chrono::steady_clock::time_point start)
 {
@@ -277,11 +282,16 @@ TEST_F(Port, SilentReadLastsItsTotalTimeout)
     for (const auto &c : cases) {
         open_at(c.rate);
         char buf[64];
-        auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(read_port(port_name, buf, c.size, c.timeout), 0) << c.rate;
-        long long took = ms_since(start);
-        EXPECT_GE(took, c.total) << c.rate;
-        EXPECT_LT(took, c.total + 75) << c.rate;
+        // Never early; late only by the machine's load, so the best of three.
+        long long best = LLONG_MAX;
+        for (int attempt = 0; attempt < 3 && best >= c.total + tolerance; attempt++) {
+            auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(read_port(port_name, buf, c.size, c.timeout), 0) << c.rate;
+            long long took = ms_since(start);
+            EXPECT_GE(took, c.total) << c.rate;
+            best = std::min(best, took);
+        }
+        EXPECT_LT(best, c.total + tolerance) << c.rate;
         close_port();
     }
 }
@@ -344,16 +354,19 @@ TEST_F(Port, ReadSurvivesSignals)
     setitimer(ITIMER_REAL, &every, nullptr);
 
     char buf[4];
-    auto start = std::chrono::steady_clock::now();
-    int got = read_port(port_name, buf, 1, 200);
-    long long took = ms_since(start);
+    long long best = LLONG_MAX;
+    for (int attempt = 0; attempt < 3 && best >= 211 + tolerance; attempt++) {
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(read_port(port_name, buf, 1, 200), 0);
+        long long took = ms_since(start);
+        EXPECT_GE(took, 211);
+        best = std::min(best, took);
+    }
 
     itimerval off{};
     setitimer(ITIMER_REAL, &off, nullptr);
     sigaction(SIGALRM, &old, nullptr);
-    EXPECT_EQ(got, 0);
-    EXPECT_GE(took, 211);
-    EXPECT_LT(took, 211 + 75);
+    EXPECT_LT(best, 211 + tolerance);
 }
 
 TEST_F(Port, PurgeDropsWaitingInput)
@@ -381,6 +394,32 @@ TEST_F(Port, HangUpIsAFailedRead)
     EXPECT_LT(ms_since(start), 1000);
     EXPECT_EQ(sys_last_error(), EIO);
     EXPECT_EQ(got, 0);
+}
+
+TEST_F(Port, IntervalAndImmediateReads)
+{
+    open_at(9600);
+    char buf[16];
+    int got = -1;
+
+    // A gap of 50 ms after the first bytes ends the read long before its total.
+    sys_timeouts gap{50, 0, 2000, 0, 0};
+    ASSERT_EQ(sys_set_timeouts(port_handle, &gap), 0);
+    send("ab");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sys_read(port_handle, buf, 10, &got), 0);
+    long long took = ms_since(start);
+    EXPECT_EQ(got, 2);
+    EXPECT_GE(took, 50);
+    EXPECT_LT(took, 1000);
+
+    // No interval and no total: only what is there already.
+    sys_timeouts now{0xFFFFFFFF, 0, 0, 0, 0};
+    ASSERT_EQ(sys_set_timeouts(port_handle, &now), 0);
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sys_read(port_handle, buf, 10, &got), 0);
+    EXPECT_EQ(got, 0);
+    EXPECT_LT(ms_since(start), 50);
 }
 
 TEST_F(Port, WritesArriveWhole)

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdio>
+
+// Line buffers shared by the configuration and rules readers, which never run
+// at the same time: line_buf is split into words in place, line_copy keeps
+// the line as read for the messages.
+constexpr int line_size = 256;
+extern char line_buf[line_size];
+extern char line_copy[line_size];
+
+// Reads a configuration file into conf_image: 0, or a negative code after
+// one message.
+int conf_process(const char *file_name);
+
+// The reading itself, on a file that is open (the caller closes it).
+int conf_read(std::FILE *file, const char *file_name);
+
+// The configure command: file_name.
+void cmd_configure();
