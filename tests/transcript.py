@@ -14,6 +14,7 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
   --- timeout            seconds the run may take (default 60)
   --- compare A B        after the run, files A and B of the run's folder
                          must be byte for byte the same
+  --- not-windows WHY    skip the transcript for a Windows build (--crlf)
 
 Lines before the first section are comments. In stdin, stdout and file
 sections each line ends with a line feed, escapes \\a \\t \\r \\n \\0 \\\\ and
@@ -108,12 +109,12 @@ def show(data):
     return data.decode('latin-1').encode('unicode_escape').decode('ascii').replace('\\n', '\\n\n')
 
 
-def start_linked_sim(sim, link, log, options):
+def start_linked_sim(sim, link, log, options, cwd):
     """Starts the simulator on its own with its pty linked at link (the COM
     port of a Windows build under Wine); returns it once the link is there."""
     if os.path.lexists(link):
         os.remove(link)
-    proc = subprocess.Popen([sim, '--link', link, '--log', log] + options,
+    proc = subprocess.Popen([sim, '--link', link, '--log', log] + options, cwd=cwd,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL)
     # It prints its pty's path once the pty and the link are ready.
@@ -200,6 +201,10 @@ def main():
             sim = arg
         elif name == 'compare':
             compares.append(arg.split())
+        elif name == 'not-windows':
+            if args.crlf:
+                print('skipped on Windows: %s' % arg)
+                return
         else:
             sys.exit('%s: unknown section %s' % (args.transcript, name))
 
@@ -216,7 +221,7 @@ def main():
             if not args.sim:
                 sys.exit('this transcript needs the simulator (--sim)')
             if args.com_link:
-                linked = start_linked_sim(args.sim, args.com_link, log, sim.split())
+                linked = start_linked_sim(args.sim, args.com_link, log, sim.split(), work)
             else:
                 cmd = [args.sim, '--com', '1', '--log', log] + sim.split() + ['--'] + cmd
         try:

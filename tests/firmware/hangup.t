@@ -6,6 +6,7 @@
 :0400000001020304F2
 
 :00000001FF
+--- not-windows Wine reads a hung-up pty as a silent line
 --- sim --fw-hangup 2
 --- stdin
 firmware com1 my fw.hex
