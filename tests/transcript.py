@@ -12,12 +12,16 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
                          with these simulator options (with --com-link the
                          simulator runs on its own and links its pty there)
   --- timeout            seconds the run may take (default 60)
+  --- compare A B        after the run, files A and B of the run's folder
+                         must be byte for byte the same
+  --- not-windows WHY    skip the transcript for a Windows build
   --- platform NAME      run only on this platform (posix or windows, see
                          --platform); elsewhere the transcript is skipped
 
 Lines before the first section are comments. In stdin, stdout and file
 sections each line ends with a line feed, escapes \\a \\t \\r \\n \\0 \\\\ and
 \\xHH are decoded, and a line ending in a lone backslash gets no line feed.
+In stdout, \\? stands for any one byte (a clock reading, say).
 The run's folder is a fresh temporary one holding a copy of examples/.
 
 With --crlf (a Windows build) every line feed of the output must come as CR LF
@@ -40,7 +44,13 @@ SKIPPED = 77  # the exit status of a transcript that does not apply here
 
 
 def decode(lines):
+    return decode_pattern(lines)[0]
+
+
+def decode_pattern(lines):
+    """The bytes of lines, and the set of positions written as \\? (any byte)."""
     out = bytearray()
+    wild = set()
     for line in lines:
         newline = True
         i = 0
@@ -60,12 +70,17 @@ def decode(lines):
                     out.append(int(line[i + 2:i + 4], 16))
                     i += 4
                     continue
+                if n == '?':
+                    wild.add(len(out))
+                    out.append(ord('?'))
+                    i += 2
+                    continue
                 raise ValueError('bad escape \\%s in %r' % (n, line))
             out += c.encode('utf-8')
             i += 1
         if newline:
             out.append(10)
-    return bytes(out)
+    return bytes(out), wild
 
 
 def parse(path):
@@ -97,15 +112,15 @@ def show(data):
     return data.decode('latin-1').encode('unicode_escape').decode('ascii').replace('\\n', '\\n\n')
 
 
-def start_linked_sim(sim, link, log, options, work):
+def start_linked_sim(sim, link, log, options, cwd):
     """Starts the simulator on its own with its pty linked at link (the COM
     port of a Windows build under Wine); returns it once the link is there."""
     if os.path.lexists(link):
         os.remove(link)
-    errors = open(os.path.join(work, 'sim.stderr'), 'wb')
-    proc = subprocess.Popen([sim, '--link', link, '--log', log] + options,
+    errors = open(os.path.join(cwd, 'sim.stderr'), 'wb')
+    proc = subprocess.Popen([sim, '--link', link, '--log', log] + options, cwd=cwd,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=errors, cwd=work)
+                            stderr=errors)
     errors.close()
     # It prints its pty's path once the pty and the link are ready.
     ready = b''
@@ -118,7 +133,7 @@ def start_linked_sim(sim, link, log, options, work):
             ready += byte
     if not ready.endswith(b'\n') or not os.path.lexists(link):
         stop_sim(proc)
-        with open(os.path.join(work, 'sim.stderr'), encoding='latin-1') as f:
+        with open(os.path.join(cwd, 'sim.stderr'), encoding='latin-1') as f:
             sys.exit('FAIL: the simulator did not start (%r)\n%s' % (ready, f.read()))
     return proc
 
@@ -132,6 +147,20 @@ def stop_sim(proc):
             proc.kill()
             proc.wait()
     proc.stdout.close()
+
+
+def matches(out, expected, wild):
+    if len(out) != len(expected):
+        return False
+    return all(o == e or i in wild for i, (o, e) in enumerate(zip(out, expected)))
+
+
+def read_or_none(path):
+    try:
+        with open(path, 'rb') as f:
+            return f.read()
+    except OSError:
+        return None
 
 
 def lone_line_feed(data):
@@ -156,16 +185,22 @@ def main():
 
     stdin = b''
     expected = None
+    wild = set()
+    compares = []
+    platform = None
+    not_windows = None
     status = 0
     timeout = 60
     sim = None
     files = []
-    platform = None
     for name, arg, lines in parse(args.transcript):
         if name == 'stdin':
             stdin = decode(lines)
         elif name == 'stdout':
-            expected = (startup_text() if arg == 'startup' else b'') + decode(lines)
+            prefix = startup_text() if arg == 'startup' else b''
+            body, body_wild = decode_pattern(lines)
+            expected = prefix + body
+            wild = {len(prefix) + i for i in body_wild}
         elif name == 'status':
             status = int(''.join(lines).strip())
         elif name == 'timeout':
@@ -174,6 +209,10 @@ def main():
             files.append((arg, decode(lines)))
         elif name == 'sim':
             sim = arg
+        elif name == 'compare':
+            compares.append(arg.split())
+        elif name == 'not-windows':
+            not_windows = arg
         elif name == 'platform':
             platform = arg.strip()
             if platform not in ('posix', 'windows'):
@@ -181,7 +220,11 @@ def main():
         else:
             sys.exit('%s: unknown section %s' % (args.transcript, name))
 
-    if platform is not None and platform != args.platform:
+    windows = args.platform == 'windows' or args.crlf
+    if not_windows is not None and windows:
+        print('skipped on Windows: %s' % not_windows)
+        sys.exit(SKIPPED)
+    if platform is not None and platform != ('windows' if windows else 'posix'):
         print('skipped: %s only' % platform)
         sys.exit(SKIPPED)
 
@@ -217,14 +260,23 @@ def main():
                 ok = False
                 print('FAIL: line feed without CR at byte %d of the output' % lone)
             out = out.replace(b'\r\n', b'\n')
-        if expected is not None and out != expected:
+        if expected is not None and not matches(out, expected, wild):
             ok = False
             common = 0
-            while common < min(len(out), len(expected)) and out[common] == expected[common]:
+            while common < min(len(out), len(expected)) and \
+                    (out[common] == expected[common] or common in wild):
                 common += 1
             print('FAIL: standard output differs from byte %d' % common)
             print('--- expected (from there):\n' + show(expected[common:common + 400]))
             print('--- got (from there):\n' + show(out[common:common + 400]))
+        for a, b in compares:
+            da = read_or_none(os.path.join(work, a))
+            db = read_or_none(os.path.join(work, b))
+            if da is None or db is None or da != db:
+                ok = False
+                print('FAIL: %s and %s differ' % (a, b))
+                print('--- %s:\n%s' % (a, 'missing' if da is None else show(da[:2000])))
+                print('--- %s:\n%s' % (b, 'missing' if db is None else show(db[:2000])))
         if run.returncode != status:
             ok = False
             print('FAIL: exit status %d, expected %d' % (run.returncode, status))
