@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# Builds the utility if needed and starts it, with the sample files at hand.
+# Builds the utility and the device simulator if needed, and starts the
+# utility in examples/ with a simulated Diriduzede as COM1.
+# Usage: scripts/demo.sh [simulator options]   (scripts/demo.sh --help lists them)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 scripts/deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default --target diriduzede >/dev/null
+build_log="$(mktemp "${TMPDIR:-/tmp}/dz-demo-build.XXXXXX")"
+if ! { cmake --preset default && cmake --build --preset default --target diriduzede diriduzede-sim; } \
+    >"$build_log" 2>&1; then
+  cat "$build_log" >&2; rm -f "$build_log"; exit 1
+fi
+rm -f "$build_log"
+for a in "$@"; do
+  if [ "$a" = "--help" ]; then exec "$root/build/diriduzede-sim" --help; fi
+done
+log="$root/build/demo-device.log"
+echo "The simulated Diriduzede is COM1; what it receives and sends is logged in build/demo-device.log." >&2
 cd "$root/examples"
-exec "$root/build/diriduzede"
+exec "$root/build/diriduzede-sim" "$@" --com 1 --log "$log" -- "$root/build/diriduzede"

@@ -225,15 +225,16 @@ static void console()
 
 void device_session()
 {
-    sim_log("power on: the host opened the port at %ld baud", sim_line_rate());
+    sim_log("power on: the host opened the port");
+    if (opt_chatter) {
+        // Already running: no start-up to wait for.
+        chatter_session();
+        return;
+    }
     if (!sim_pause(static_cast<int>(opt_power_delay), "starting up"))
         return;
     if (opt_silent) {
         ignore_input("received, not answered (silent)");
-        return;
-    }
-    if (opt_chatter) {
-        chatter_session();
         return;
     }
     if (loader_window()) {

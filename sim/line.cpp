@@ -35,6 +35,8 @@ static int pushed_back = -1;
 static unsigned char rx_buf[256];
 static int rx_len, rx_pos;
 
+long tty_rate(int fd);  // speed.cpp
+
 static FILE *log_file;
 static const sim_clock::time_point start_time = sim_clock::now();
 
@@ -340,8 +342,13 @@ long sim_line_rate()
     } rates[] = {{B110, 110},     {B300, 300},     {B600, 600},     {B1200, 1200},
                  {B2400, 2400},   {B4800, 4800},   {B9600, 9600},   {B19200, 19200},
                  {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    if (slave_fd < 0)
+        return opt_baud;
+    long rate = tty_rate(slave_fd);
+    if (rate > 0)
+        return rate;
     termios t{};
-    if (slave_fd >= 0 && tcgetattr(slave_fd, &t) == 0) {
+    if (tcgetattr(slave_fd, &t) == 0) {
         speed_t s = cfgetospeed(&t);
         for (const auto &r : rates)
             if (r.code == s)

@@ -41,6 +41,7 @@ int read_line(std::FILE *file)
     const int max = line_size - 1;
     int n = 0;
     bool ended = false;
+    bool cr_taken = false; // the CR of a CR LF met after a full piece
     while (n < max) {
         int c = get_char(file);
         if (c == EOF)
@@ -51,18 +52,20 @@ int read_line(std::FILE *file)
         }
         line_buf[n++] = static_cast<char>(c);
     }
-    if (ended) {
-        if (n > 0 && line_buf[n - 1] == '\r')
-            n--;
-    } else if (n == max) {
+    if (!ended && n == max) {
         int c = get_char(file);
-        if (c == '\r') {
+        if (c == '\n') {
+            ended = true;
+        } else if (c == '\r') {
             int d = get_char(file);
-            if (d != '\n') {
+            if (d == '\n') {
+                ended = true;
+                cr_taken = true;
+            } else {
                 unget_char(d);
                 unget_char(c);
             }
-        } else if (c != '\n') {
+        } else {
             unget_char(c);
         }
     }
@@ -70,6 +73,8 @@ int read_line(std::FILE *file)
         return line_read_error;
     if (n == 0 && !ended)
         return line_end_of_file;
+    if (ended && !cr_taken && n > 0 && line_buf[n - 1] == '\r')
+        n--;
     line_buf[n] = '\0';
     std::memcpy(line_copy, line_buf, static_cast<size_t>(n) + 1);
     return n;

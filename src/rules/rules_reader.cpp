@@ -32,7 +32,6 @@ static uint8_t action_code;
 
 constexpr size_t no_comment = SIZE_MAX;
 constexpr size_t line_max = sizeof line_buf - 1;
-constexpr int read_failed = -72;
 
 static const char comment_chars[] = "#/;";
 
@@ -515,7 +514,7 @@ int rules_read(std::FILE *in, const char *name)
         if (got < 0) {
             print_msg("\a\aError: %s[%d]: read error: %s\n", file_name, static_cast<int>(line_number),
                       std::strerror(errno));
-            return read_failed;
+            return rules_read_failed;
         }
         if (got == 0)
             break;

@@ -2,6 +2,7 @@
 #include "config/conf_image.h"
 #include "config/conf_reader.h"
 #include "download/download.h"
+#include "link/connect.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
 #include "shell/console.h"
@@ -28,6 +29,15 @@ void dispatch(int code)
         break;
     case code_rules:
         cmd_rules();
+        break;
+    case code_connect:
+        cmd_connect();
+        break;
+    case code_baud:
+        cmd_baud();
+        break;
+    case code_disconnect:
+        cmd_disconnect();
         break;
     case code_angles:
         cmd_angles();

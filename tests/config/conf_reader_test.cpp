@@ -338,6 +338,10 @@ TEST(ConfProcess, LineEndsAndLongLines)
         {"ssid 1" + pad + "\nbogus\n", -7, "\a\aError: line 2: command bogus invalid: bogus\n"},
         {"ssid 1" + pad + "\r\nbogus\r\n", -7, "\a\aError: line 2: command bogus invalid: bogus\n"},
         {"ssid 1" + pad + "\r\n", 0, ok1},
+        // 254 characters and CR LF: the CR is the 255th byte read, still the line end's.
+        {"call" + std::string(247, ' ') + "ab1\r\nbogus\n", -7,
+         "\a\aError: line 2: command bogus invalid: bogus\n",
+         [] { EXPECT_EQ(call_text(), std::string("AB1\0ET\0\0", 8)); }},
         // A lone CR just after a full piece begins the next one.
         {"ssid 1" + pad + "\rx\n", -7, "\a\aError: line 2: command \rx invalid: \rx\n"},
     });

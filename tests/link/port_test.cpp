@@ -396,6 +396,32 @@ TEST_F(Port, HangUpIsAFailedRead)
     EXPECT_EQ(got, 0);
 }
 
+TEST_F(Port, IntervalAndImmediateReads)
+{
+    open_at(9600);
+    char buf[16];
+    int got = -1;
+
+    // A gap of 50 ms after the first bytes ends the read long before its total.
+    sys_timeouts gap{50, 0, 2000, 0, 0};
+    ASSERT_EQ(sys_set_timeouts(port_handle, &gap), 0);
+    send("ab");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sys_read(port_handle, buf, 10, &got), 0);
+    long long took = ms_since(start);
+    EXPECT_EQ(got, 2);
+    EXPECT_GE(took, 50);
+    EXPECT_LT(took, 1000);
+
+    // No interval and no total: only what is there already.
+    sys_timeouts now{0xFFFFFFFF, 0, 0, 0, 0};
+    ASSERT_EQ(sys_set_timeouts(port_handle, &now), 0);
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sys_read(port_handle, buf, 10, &got), 0);
+    EXPECT_EQ(got, 0);
+    EXPECT_LT(ms_since(start), 50);
+}
+
 TEST_F(Port, WritesArriveWhole)
 {
     open_at(9600);

@@ -388,7 +388,7 @@ TEST(RulesReader, ReadErrorPartwayIsAFailure)
     int rc = rules_read(f, "disk.rules");
     std::string out = testing::internal::GetCapturedStdout();
     std::fclose(f);
-    EXPECT_LT(rc, 0);
+    EXPECT_EQ(rc, rules_read_failed);
     EXPECT_EQ(out, "\a\aError: disk.rules[3]: read error: " + std::string(std::strerror(EIO)) + "\n");
     EXPECT_EQ(conf_image.rule_count, 0);
     EXPECT_EQ(rules_processed, 0);

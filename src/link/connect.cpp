@@ -1,0 +1,258 @@
+#include "link/connect.h"
+
+#include "link/port.h"
+#include "shell/console.h"
+#include "shell/shell.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+char rx_buf[1024];
+long link_baud;
+
+// Finds text in the first length bytes of buf, terminator or not.
+static const char *find_text(const char *buf, int length, const char *text)
+{
+    int n = static_cast<int>(std::strlen(text));
+    for (int i = 0; i + n <= length; i++)
+        if (std::memcmp(buf + i, text, static_cast<size_t>(n)) == 0)
+            return buf + i;
+    return nullptr;
+}
+
+void drain_port(void *scratch, int size)
+{
+    auto start = std::chrono::steady_clock::now();
+    while (read_port(port_name, scratch, size, 100) > 0)
+        if (std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(drain_limit_ms))
+            break;
+    purge_port();
+}
+
+// The version after "Version ": the major number, and the minor number
+// after the "." right behind it (0 when there is none).
+static void read_version(const char *text, long *major, long *minor)
+{
+    char *end = nullptr;
+    *major = std::strtol(text, &end, 10);
+    *minor = *end == '.' ? std::strtol(end + 1, nullptr, 10) : 0;
+}
+
+static int plain_connect(long rate)
+{
+    if (connected == 1) {
+        print_msg("\a\aError: already Connected!\n");
+        return 1;
+    }
+    if (open_port(port_name, static_cast<int32_t>(rate)) != 0) {
+        print_msg("\a\aError: could not open COM port %s\n", port_name);
+        return 2;
+    }
+    char scratch[40];
+    drain_port(scratch, sizeof scratch);
+    print_msg("\a\aTURN ON the Diriduzede or CYCLE THE POWER if it is already on.\n"
+              "You have %ld seconds to do this...",
+              power_on_wait_s);
+
+    int n = read_port(port_name, rx_buf, 100, static_cast<int>(power_on_wait_s * 1000));
+    rx_buf[n] = '\0';
+    for (int i = 0; i < n; i++)
+        if (rx_buf[i] == 0 || static_cast<unsigned char>(rx_buf[i]) > 127)
+            rx_buf[i] = '#';
+
+    int code = 0;
+    const char *name = std::strstr(rx_buf, "Diriduzede");
+    const char *version = name ? std::strstr(name, "Version ") : nullptr;
+    long major = 0, minor = 0;
+    if (version != nullptr)
+        read_version(version + 8, &major, &minor);
+
+    if (name == nullptr) {
+        print_msg("\n\a\aError: did not receive the Diriduzede prompt!\nExpected: Diriduzede\n");
+        hexdump(stdout, 1, "Got", rx_buf, n, 10);
+        code = 3;
+    } else if (version == nullptr) {
+        print_msg("\n\a\aError: did not receive the Diriduzede version (minimum %d.%d)!\n",
+                  min_version_major, min_version_minor);
+        code = 4;
+    } else if (major < min_version_major || (major == min_version_major && minor < min_version_minor)) {
+        print_msg("\n\a\aError: received Diriduzede version %ld.%ld but minimal is %d.%d!\n", major, minor,
+                  min_version_major, min_version_minor);
+        code = 4;
+    } else {
+        static constexpr unsigned char attention = 0x03;
+        if (write_port(port_name, &attention, 1) < 0) {
+            print_msg("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port_name);
+            code = 5;
+        }
+    }
+    if (code == 0) {
+        int m = read_port(port_name, rx_buf, sizeof rx_buf, 2000);
+        char expected[40];
+        std::snprintf(expected, sizeof expected, "Connected %ld", rate);
+        if (find_text(rx_buf, m, expected) == nullptr) {
+            print_msg("\n\a\aError: did not receive the Diriduzede Connected string!\nExpected %s\n", expected);
+            hexdump(stdout, 1, "Got", rx_buf, m, 10);
+            code = 6;
+        }
+    }
+    if (code != 0) {
+        close_port();
+        return code;
+    }
+    std::fputs("\n", stdout);
+    print_msg("\aConnected at %ld\n", rate);
+    connected = 1;
+    return 0;
+}
+
+static int resync(long rate)
+{
+    static constexpr unsigned char cr = 0x0d;
+    int code = 0;
+    if (write_port(port_name, &cr, 1) < 0) {
+        print_msg("\a\aError: wrote CR character, got error on port %s\n", port_name);
+        code = 7;
+    } else {
+        int m = read_port(port_name, rx_buf, sizeof rx_buf, 20000);
+        if (find_text(rx_buf, m, "Rudoda> ") != nullptr) {
+            print_msg("\aConnected at %ld\n", rate);
+            connected = 1;
+            return 0;
+        }
+        print_msg("\a\aError: did not receive the Diriduzede prompt!\n");
+        code = 8;
+    }
+    close_port();
+    connected = 0;
+    return code;
+}
+
+int dev_connect(long rate, int mode)
+{
+    print_msg("Connecting at %ld...\n", rate);
+    return mode == connect_resync ? resync(rate) : plain_connect(rate);
+}
+
+void hexdump(FILE *stream, int flags, const char *name, const void *buf, int length, int rows_per_header)
+{
+    if (stream == nullptr)
+        return;
+    if (buf == nullptr) {
+        std::fputs("hexdump: invalid param buf ptr\n", stream);
+        return;
+    }
+    if (length < 0) {
+        std::fprintf(stream, "hexdump: invalid param len %d\n", length);
+        return;
+    }
+    const char *sep = (name != nullptr && name[0] != '\0') ? ": " : "";
+    if (flags == 0) {
+        if (name == nullptr)
+            std::fprintf(stream, "hexdump: buffer addr 0x%p, length %d (0x%x):\n", buf, length,
+                         static_cast<unsigned>(length));
+        else
+            std::fprintf(stream, "hexdump: %s%sbuffer addr 0x%p, length %d (0x%x):\n", name, sep, buf, length,
+                         static_cast<unsigned>(length));
+    } else if (flags & 1) {
+        if (name == nullptr)
+            std::fprintf(stream, "hexdump: length %d (0x%x):\n", length, static_cast<unsigned>(length));
+        else
+            std::fprintf(stream, "%s%slength %d (0x%x):\n", name, sep, length, static_cast<unsigned>(length));
+    } else if (flags & 2) {
+        std::fprintf(stream, "length %d (0x%x):\n", length, static_cast<unsigned>(length));
+    }
+
+    static const char header[] =
+        "Dec  Hex |  0  1  2  3  4  5  6  7    8  9  a  b  c  d  e  f | 0123456789abcdef\n";
+    const auto *bytes = static_cast<const unsigned char *>(buf);
+    for (int row = 0, at = 0; at < length; row++, at += 16) {
+        if (rows_per_header != 0 && row % rows_per_header == 0) {
+            if (row != 0)
+                std::fputs("\n", stream);
+            std::fputs(header, stream);
+        }
+        int count = length - at < 16 ? length - at : 16;
+        char line[96];
+        int n = std::snprintf(line, sizeof line, "%4d %04x| ", at, static_cast<unsigned>(at));
+        for (int i = 0; i < 16; i++) {
+            if (i < count)
+                n += std::snprintf(line + n, sizeof line - n, "%02x ", bytes[at + i]);
+            else
+                n += std::snprintf(line + n, sizeof line - n, "   ");
+            if (i == 7)
+                n += std::snprintf(line + n, sizeof line - n, "  ");
+        }
+        line[n++] = '|';
+        line[n++] = ' ';
+        for (int i = 0; i < count; i++) {
+            unsigned char c = bytes[at + i];
+            line[n++] = (c >= 0x20 && c <= 0x7e) ? static_cast<char>(c) : '.';
+        }
+        line[n++] = '\n';
+        std::fwrite(line, 1, static_cast<size_t>(n), stream);
+    }
+}
+
+void cmd_connect()
+{
+    if (connected == 1) {
+        print_msg("\a\aError: already Connected!\n");
+        return;
+    }
+    const char *word = next_word(", \t");
+    if (word == nullptr) {
+        print_msg("\a\aError: missing argument: com_port\n");
+        return;
+    }
+    int port = port_number_arg(word);
+    if (port == 0)
+        return;
+    const char *rate = next_word(", \t");
+    link_baud = rate != nullptr ? std::strtol(rate, nullptr, 10) : default_connect_rate();
+    if (!is_device_baud(link_baud)) {
+        print_msg("\a\aError: invalid baud rate: %ld\n", link_baud);
+        return;
+    }
+    std::snprintf(port_name, sizeof port_name, "COM%d", port);
+    dev_connect(link_baud, connect_plain);
+}
+
+void cmd_baud()
+{
+    if (connected != 1) {
+        print_msg("\a\aError: must be Connected before changing the Baud!\n");
+        return;
+    }
+    const char *word = next_word(", \t");
+    if (word == nullptr) {
+        print_msg("\a\aError: missing argument: baud\n");
+        return;
+    }
+    link_baud = std::strtol(word, nullptr, 10);
+    if (!is_device_baud(link_baud)) {
+        print_msg("\a\aError: invalid baud rate: %ld\n", link_baud);
+        return;
+    }
+    char text[32];
+    int len = std::snprintf(text, sizeof text, "host %ld\r", link_baud);
+    if (write_port(port_name, text, len) < 0) {
+        print_msg("\a\aError: wrote Host Baud command, got error on port %s\n", port_name);
+        close_port();
+        connected = 0;
+        return;
+    }
+    dev_connect(link_baud, connect_resync);
+}
+
+void cmd_disconnect()
+{
+    if (connected != 1) {
+        print_msg("\a\aError: not Connected!\n");
+        return;
+    }
+    close_port();
+    connected = 0;
+    print_msg("Disconnected\n");
+}

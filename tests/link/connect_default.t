@@ -1,0 +1,18 @@
+A connect at the default rate of the image (9600); a second connect is
+refused while connected; disconnect twice.
+--- sim
+--- stdin
+connect 1
+connect 1
+disconnect
+disconnect
+x
+--- stdout startup
+Command> Connecting at 9600...
+\a\aTURN ON the Diriduzede or CYCLE THE POWER if it is already on.
+You have 20 seconds to do this...
+\aConnected at 9600
+Command> \a\aError: already Connected!
+Command> Disconnected
+Command> \a\aError: not Connected!
+Command> \
