@@ -110,7 +110,9 @@ failures = []
 
 
 def check(what, got, expected):
-    if got != expected:
+    if got != expected and isinstance(got, str):
+        failures.append('%s: %s, expected %s' % (what, got, expected))
+    elif got != expected:
         i = first_difference(got, expected)
         failures.append('%s: differs from byte %d (%d bytes, expected %d)\n  got      %s\n  expected %s'
                         % (what, i, len(got), len(expected), got[i:i + 16].hex(' '),
@@ -149,14 +151,15 @@ def hundred_case(args, work):
         failures.append('100 rules: the download did not succeed:\n' + proc.stdout[-400:].decode('latin-1'))
     check('100 rules: conf image', saved(work, 'conf.bin'), conf_image(100, 0x70))
     check('100 rules: rule records', saved(work, 'rules.bin'), b''.join(records))
-    # On the line: the rules command with "2800", then 46 frames of 64 bytes and one of 44.
+    # On the line: the rules command with "2800", then 46 frames of 64 bytes and
+    # one of 44, then the 21-byte finish packet.
     after = log[log.find('command "rules", size 2800'):]
     if not after or 'command "rules", size 2800' not in log:
         failures.append('100 rules: no rules command with size 2800 in the log')
         return
     after = after[:after.find('command "-cestfini-"')]
     sizes = [int(n) for n in re.findall(r'packet \d+ \((\d+) bytes\)', after)]
-    check('100 rules: rule data frames', str(sizes), str([64] * 46 + [44]))
+    check('100 rules: rule data frames', str(sizes), str([64] * 46 + [44, 21]))
 
 
 def main():
