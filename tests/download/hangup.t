@@ -1,5 +1,6 @@
 The device hangs up during the download: the reply read fails, both
 standard-error lines come, and the run ends with status 3.
+--- not-windows Wine reads a hung-up pty as a silent line
 --- sim --hangup-packet 3
 --- stdin
 connect 1
