@@ -109,8 +109,14 @@ static bool loader_window()
             seen = true;
             sim_log("the host has not taken the loader prompt yet; the window waits");
         }
-        if (!sim_pause(10, "waiting for the host to take the loader prompt"))
+        // A host that answers has taken the prompt: keep its byte for the window.
+        int b = sim_read_byte(10);
+        if (b == sim_off)
             return false;
+        if (b >= 0) {
+            sim_unread(b);
+            break;
+        }
     }
     int b = sim_read_byte(static_cast<int>(opt_loader_window));
     if (b == 0x16) {
@@ -237,7 +243,7 @@ void device_session()
         ignore_input("received, not answered (silent)");
         return;
     }
-    if (loader_window()) {
+    if (!opt_no_loader && loader_window()) {
         // The loader is done; the device waits for its power to go.
         ignore_input("received after the loader, ignored");
         return;

@@ -241,7 +241,7 @@ int main(int argc, char **argv)
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
-    if (!log_open() || !banner_load() || !line_open() || !make_link())
+    if (!log_open() || !banner_load() || !loader_setup() || !line_open() || !make_link())
         return 2;
     sim_log("diriduzede-sim on %s", pty_path);
 

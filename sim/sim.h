@@ -42,6 +42,7 @@ extern long opt_noise;           // noise bytes before each console answer
 extern long opt_zeros;           // a zero byte after each byte of console answers
 extern long opt_hangup;          // -1: never
 extern long opt_chatter;
+extern long opt_no_loader;       // --no-loader: no loader prompt at power-on (loader.cpp)
 
 // Results of the reads besides a byte value 0..255.
 constexpr int sim_timeout = -1;
@@ -97,6 +98,7 @@ void sim_log_bytes(const char *what, const void *bytes, int count);
 // Entry points of the modes, each run until done or the device goes off.
 void packet_mode();  // after the console took "download\r\n"
 void loader_mode();  // after the host answered the loader prompt 0x05 with 0x16 (already read)
+bool loader_setup(); // checks the loader's options once at start; false after a message
 
 // Internal to the core.
 bool log_open();

@@ -12,10 +12,14 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
                          with these simulator options (with --com-link the
                          simulator runs on its own and links its pty there)
   --- timeout            seconds the run may take (default 60)
+  --- compare A B        after the run, files A and B of the run's folder
+                         must be byte for byte the same
+  --- not-windows WHY    skip the transcript for a Windows build (--crlf)
 
 Lines before the first section are comments. In stdin, stdout and file
 sections each line ends with a line feed, escapes \\a \\t \\r \\n \\0 \\\\ and
 \\xHH are decoded, and a line ending in a lone backslash gets no line feed.
+In stdout, \\? stands for any one byte (a clock reading, say).
 The run's folder is a fresh temporary one holding a copy of examples/.
 
 With --crlf (a Windows build) every line feed of the output must come as CR LF
@@ -37,7 +41,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def decode(lines):
+    return decode_pattern(lines)[0]
+
+
+def decode_pattern(lines):
+    """The bytes of lines, and the set of positions written as \\? (any byte)."""
     out = bytearray()
+    wild = set()
     for line in lines:
         newline = True
         i = 0
@@ -57,12 +67,17 @@ def decode(lines):
                     out.append(int(line[i + 2:i + 4], 16))
                     i += 4
                     continue
+                if n == '?':
+                    wild.add(len(out))
+                    out.append(ord('?'))
+                    i += 2
+                    continue
                 raise ValueError('bad escape \\%s in %r' % (n, line))
             out += c.encode('utf-8')
             i += 1
         if newline:
             out.append(10)
-    return bytes(out)
+    return bytes(out), wild
 
 
 def parse(path):
@@ -94,12 +109,12 @@ def show(data):
     return data.decode('latin-1').encode('unicode_escape').decode('ascii').replace('\\n', '\\n\n')
 
 
-def start_linked_sim(sim, link, log, options):
+def start_linked_sim(sim, link, log, options, cwd):
     """Starts the simulator on its own with its pty linked at link (the COM
     port of a Windows build under Wine); returns it once the link is there."""
     if os.path.lexists(link):
         os.remove(link)
-    proc = subprocess.Popen([sim, '--link', link, '--log', log] + options,
+    proc = subprocess.Popen([sim, '--link', link, '--log', log] + options, cwd=cwd,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL)
     # It prints its pty's path once the pty and the link are ready.
@@ -128,6 +143,20 @@ def stop_sim(proc):
     proc.stdout.close()
 
 
+def matches(out, expected, wild):
+    if len(out) != len(expected):
+        return False
+    return all(o == e or i in wild for i, (o, e) in enumerate(zip(out, expected)))
+
+
+def read_or_none(path):
+    try:
+        with open(path, 'rb') as f:
+            return f.read()
+    except OSError:
+        return None
+
+
 def lone_line_feed(data):
     m = re.search(rb'(?<!\r)\n', data)
     return m.start() if m else -1
@@ -148,6 +177,8 @@ def main():
 
     stdin = b''
     expected = None
+    wild = set()
+    compares = []
     status = 0
     timeout = 60
     sim = None
@@ -156,7 +187,10 @@ def main():
         if name == 'stdin':
             stdin = decode(lines)
         elif name == 'stdout':
-            expected = (startup_text() if arg == 'startup' else b'') + decode(lines)
+            prefix = startup_text() if arg == 'startup' else b''
+            body, body_wild = decode_pattern(lines)
+            expected = prefix + body
+            wild = {len(prefix) + i for i in body_wild}
         elif name == 'status':
             status = int(''.join(lines).strip())
         elif name == 'timeout':
@@ -165,6 +199,12 @@ def main():
             files.append((arg, decode(lines)))
         elif name == 'sim':
             sim = arg
+        elif name == 'compare':
+            compares.append(arg.split())
+        elif name == 'not-windows':
+            if args.crlf:
+                print('skipped on Windows: %s' % arg)
+                return
         else:
             sys.exit('%s: unknown section %s' % (args.transcript, name))
 
@@ -181,7 +221,7 @@ def main():
             if not args.sim:
                 sys.exit('this transcript needs the simulator (--sim)')
             if args.com_link:
-                linked = start_linked_sim(args.sim, args.com_link, log, sim.split())
+                linked = start_linked_sim(args.sim, args.com_link, log, sim.split(), work)
             else:
                 cmd = [args.sim, '--com', '1', '--log', log] + sim.split() + ['--'] + cmd
         try:
@@ -200,14 +240,23 @@ def main():
                 ok = False
                 print('FAIL: line feed without CR at byte %d of the output' % lone)
             out = out.replace(b'\r\n', b'\n')
-        if expected is not None and out != expected:
+        if expected is not None and not matches(out, expected, wild):
             ok = False
             common = 0
-            while common < min(len(out), len(expected)) and out[common] == expected[common]:
+            while common < min(len(out), len(expected)) and \
+                    (out[common] == expected[common] or common in wild):
                 common += 1
             print('FAIL: standard output differs from byte %d' % common)
             print('--- expected (from there):\n' + show(expected[common:common + 400]))
             print('--- got (from there):\n' + show(out[common:common + 400]))
+        for a, b in compares:
+            da = read_or_none(os.path.join(work, a))
+            db = read_or_none(os.path.join(work, b))
+            if da is None or db is None or da != db:
+                ok = False
+                print('FAIL: %s and %s differ' % (a, b))
+                print('--- %s:\n%s' % (a, 'missing' if da is None else show(da[:2000])))
+                print('--- %s:\n%s' % (b, 'missing' if db is None else show(db[:2000])))
         if run.returncode != status:
             ok = False
             print('FAIL: exit status %d, expected %d' % (run.returncode, status))

@@ -2,6 +2,7 @@
 #include "config/conf_image.h"
 #include "config/conf_reader.h"
 #include "download/download.h"
+#include "firmware/firmware.h"
 #include "link/connect.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
@@ -15,6 +16,9 @@ void dispatch(int code)
     switch (code) {
     case code_download:
         cmd_download();
+        break;
+    case code_firmware:
+        cmd_firmware();
         break;
     case code_exit:
         std::exit(0);
