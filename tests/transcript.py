@@ -7,6 +7,9 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
   --- stdout [startup]   the expected standard output; "startup" puts the
                          start-up text (banner, summary, blank line) first
   --- status             the expected exit status (default 0)
+  --- stderr             the expected standard error, like stdout (no startup)
+  --- stderr re          the same, each line a regular expression that must match
+                         the whole of the corresponding line (no escapes decoded)
   --- file NAME          a file created in the run's folder before the run
   --- sim ARGS           run the utility under the device simulator as COM1,
                          with these simulator options (with --com-link the
@@ -177,6 +180,8 @@ def main():
 
     stdin = b''
     expected = None
+    expected_err = None
+    err_patterns = None
     wild = set()
     compares = []
     status = 0
@@ -193,6 +198,10 @@ def main():
             wild = {len(prefix) + i for i in body_wild}
         elif name == 'status':
             status = int(''.join(lines).strip())
+        elif name == 'stderr' and arg == 're':
+            err_patterns = lines
+        elif name == 'stderr':
+            expected_err = decode(lines)
         elif name == 'timeout':
             timeout = float(''.join(lines).strip())
         elif name == 'file':
@@ -249,6 +258,19 @@ def main():
             print('FAIL: standard output differs from byte %d' % common)
             print('--- expected (from there):\n' + show(expected[common:common + 400]))
             print('--- got (from there):\n' + show(out[common:common + 400]))
+        err = run.stderr.replace(b'\r\n', b'\n') if args.crlf else run.stderr
+        if expected_err is not None and err != expected_err:
+            ok = False
+            print('FAIL: standard error differs')
+            print('--- expected standard error:\n' + show(expected_err))
+        if err_patterns is not None:
+            got = err.decode('latin-1').split('\n')
+            if got and got[-1] == '':
+                got.pop()
+            if len(got) != len(err_patterns) or not all(
+                    re.fullmatch(p, g) for p, g in zip(err_patterns, got)):
+                ok = False
+                print('FAIL: standard error does not match, line by line:\n' + '\n'.join(err_patterns))
         for a, b in compares:
             da = read_or_none(os.path.join(work, a))
             db = read_or_none(os.path.join(work, b))
