@@ -211,9 +211,10 @@ void loader_mode()
             b = check_record(line);
         char what[64];
         std::snprintf(what, sizeof what, "status of record line %ld%s", count, status >= 0 ? " (scheduled)" : "");
-        if (sim_write(&b, 1, what) == sim_off)
-            return;
+        // Saved before the answer, so whoever has the ACK finds the line saved.
         if (b == ack)
             save_line(line);
+        if (sim_write(&b, 1, what) == sim_off)
+            return;
     }
 }
