@@ -35,7 +35,7 @@ cleanup() {
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
-wineserver -p
+wineserver -p >/dev/null 2>&1
 if ! timeout 180 wineboot -i >/dev/null 2>&1; then
   echo "Wine did not set up its prefix within 180 s" >&2
   exit 1
@@ -47,22 +47,28 @@ else
   transcripts=("$@")
 fi
 failed=()
+passed=0
 for t in "${transcripts[@]}"; do
   extra=()
   if grep -q '^--- sim' "$t"; then
     if [ -z "$sim" ]; then
-      echo "$t: skipped, no simulator in this tree"
+      echo "$t: skipped: no simulator in this tree"
       continue
     fi
     extra=(--sim "$sim" --com-link "$WINEPREFIX/dosdevices/com1")
   fi
   printf '%s: ' "$t"
-  if ! python3 tests/transcript.py --exe "wine $(printf %q "$exe")" --crlf --examples examples "${extra[@]}" "$t"; then
-    failed+=("$t")
-  fi
+  status=0
+  python3 tests/transcript.py --exe "wine $(printf %q "$exe")" --platform windows --crlf \
+    --examples examples "${extra[@]}" "$t" || status=$?
+  case $status in
+    0) passed=$((passed + 1)) ;;
+    77) ;;
+    *) failed+=("$t") ;;
+  esac
 done
 if [ ${#failed[@]} -ne 0 ]; then
   echo "Failed under Wine: ${failed[*]}" >&2
   exit 1
 fi
-echo "All ${#transcripts[@]} transcripts passed under Wine."
+echo "$passed transcripts passed under Wine, none failed."

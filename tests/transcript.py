@@ -17,7 +17,9 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
   --- timeout            seconds the run may take (default 60)
   --- compare A B        after the run, files A and B of the run's folder
                          must be byte for byte the same
-  --- not-windows WHY    skip the transcript for a Windows build (--crlf)
+  --- not-windows WHY    skip the transcript for a Windows build
+  --- platform NAME      run only on this platform (posix or windows, see
+                         --platform); elsewhere the transcript is skipped
 
 Lines before the first section are comments. In stdin, stdout and file
 sections each line ends with a line feed, escapes \\a \\t \\r \\n \\0 \\\\ and
@@ -41,6 +43,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+SKIPPED = 77  # the exit status of a transcript that does not apply here
 
 
 def decode(lines):
@@ -117,9 +120,11 @@ def start_linked_sim(sim, link, log, options, cwd):
     port of a Windows build under Wine); returns it once the link is there."""
     if os.path.lexists(link):
         os.remove(link)
+    errors = open(os.path.join(cwd, 'sim.stderr'), 'wb')
     proc = subprocess.Popen([sim, '--link', link, '--log', log] + options, cwd=cwd,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL)
+                            stderr=errors)
+    errors.close()
     # It prints its pty's path once the pty and the link are ready.
     ready = b''
     deadline = time.monotonic() + 10
@@ -131,7 +136,8 @@ def start_linked_sim(sim, link, log, options, cwd):
             ready += byte
     if not ready.endswith(b'\n') or not os.path.lexists(link):
         stop_sim(proc)
-        sys.exit('FAIL: the simulator did not start (%r)' % ready)
+        with open(os.path.join(cwd, 'sim.stderr'), encoding='latin-1') as f:
+            sys.exit('FAIL: the simulator did not start (%r)\n%s' % (ready, f.read()))
     return proc
 
 
@@ -172,6 +178,8 @@ def main():
     ap.add_argument('--examples', required=True)
     ap.add_argument('--crlf', action='store_true',
                     help='the console writes CR LF for LF (Windows): normalise before comparing')
+    ap.add_argument('--platform', choices=('posix', 'windows'), default='posix',
+                    help='the platform the utility was built for (default posix)')
     ap.add_argument('--com-link', metavar='PATH',
                     help='run the simulator on its own, its pty linked at PATH '
                          '(e.g. $WINEPREFIX/dosdevices/com1)')
@@ -184,6 +192,8 @@ def main():
     err_patterns = None
     wild = set()
     compares = []
+    platform = None
+    not_windows = None
     status = 0
     timeout = 60
     sim = None
@@ -211,11 +221,21 @@ def main():
         elif name == 'compare':
             compares.append(arg.split())
         elif name == 'not-windows':
-            if args.crlf:
-                print('skipped on Windows: %s' % arg)
-                return
+            not_windows = arg
+        elif name == 'platform':
+            platform = arg.strip()
+            if platform not in ('posix', 'windows'):
+                sys.exit('%s: unknown platform %s' % (args.transcript, platform))
         else:
             sys.exit('%s: unknown section %s' % (args.transcript, name))
+
+    windows = args.platform == 'windows' or args.crlf
+    if not_windows is not None and windows:
+        print('skipped on Windows: %s' % not_windows)
+        sys.exit(SKIPPED)
+    if platform is not None and platform != ('windows' if windows else 'posix'):
+        print('skipped: %s only' % platform)
+        sys.exit(SKIPPED)
 
     work = tempfile.mkdtemp(prefix='dz-transcript-')
     try:
