@@ -187,6 +187,18 @@ TEST_F(Sequence, StopsAtTheFirstFailedStep)
     }
 }
 
+TEST_F(Sequence, NeverSendsBeyondTheTable)
+{
+    fake_ack_rest = 1;
+    conf_image.rule_count = rule_max + 1;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(dwn_download(), -3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Downloading Configuration succeeded\n"
+              "\a\aInternal Error: rule count 101 above the table size\n");
+    EXPECT_EQ(fake_writes.size(), 3u);
+}
+
 // The download command, with its questions answered from a file.
 class Command : public testing::Test {
 protected:
