@@ -5,6 +5,8 @@
 # Usage: scripts/test-windows.sh [transcript...]   (default: all of tests/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+given=()
+for t in "$@"; do given+=("$(realpath "$t")"); done
 cd "$root"
 scripts/deps.sh g++-mingw-w64-x86-64 wine wine64
 
@@ -41,10 +43,10 @@ if ! timeout 180 wineboot -i >/dev/null 2>&1; then
   exit 1
 fi
 
-if [ $# -eq 0 ]; then
+if [ ${#given[@]} -eq 0 ]; then
   mapfile -t transcripts < <(find tests -name '*.t' | sort)
 else
-  transcripts=("$@")
+  transcripts=("${given[@]}")
 fi
 failed=()
 passed=0
