@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <sys/stat.h>
 
 char line_buf[line_size];
 char line_copy[line_size];
@@ -28,15 +27,13 @@ void unget_char(int c)
         held[held_count++] = c;
 }
 
-constexpr int line_end_of_file = -1;
-constexpr int line_read_error = -2;
+} // namespace
 
-// The next line into line_buf and line_copy, without its LF and a CR right
-// before it: at most 255 characters, a longer line comes in pieces. When a
-// piece fills the buffer its line end is taken with it, so a line of exactly
-// 255 characters is one line. Returns the number of characters stored (a NUL
-// byte among them is kept), line_end_of_file or line_read_error.
-int read_line(std::FILE *file)
+void line_read_begin() { held_count = 0; }
+
+// When a piece fills the buffer its line end is taken with it, so a line of
+// exactly 255 characters is one line and the line numbers after it stay right.
+int line_read(std::FILE *file)
 {
     const int max = line_size - 1;
     int n = 0;
@@ -79,6 +76,8 @@ int read_line(std::FILE *file)
     std::memcpy(line_copy, line_buf, static_cast<size_t>(n) + 1);
     return n;
 }
+
+namespace {
 
 enum conf_item {
     item_dstar = 2,
@@ -137,20 +136,7 @@ int line_number;
 long comment_at; // offset of the first comment character, -1 for none
 char *word_pos;
 
-// Cuts the next word out of line_buf in place, like the shell's next_word.
-char *line_word(const char *delimiters)
-{
-    char *start = word_pos + std::strspn(word_pos, delimiters);
-    if (*start == '\0') {
-        word_pos = start;
-        return nullptr;
-    }
-    char *end = start + std::strcspn(start, delimiters);
-    if (*end != '\0')
-        *end++ = '\0';
-    word_pos = end;
-    return start;
-}
+char *line_word(const char *delimiters) { return split_word(&word_pos, delimiters); }
 
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -430,12 +416,7 @@ int conf_process(const char *file_name)
     }
     // Binary mode: line ends are handled by line_read on every platform, and
     // no byte of the file ends the reading early.
-    std::FILE *file = std::fopen(file_name, "rb");
-    struct stat info;
-    if (file != nullptr && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
-        std::fclose(file);
-        file = nullptr;
-    }
+    std::FILE *file = open_input_file(file_name, "rb");
     if (file == nullptr) {
         print_msg("\a\aError: cannot open %s\n", file_name);
         return conf_cannot_open;
@@ -455,12 +436,12 @@ int conf_read(std::FILE *file, const char *file_name)
     conf_image.implicit_action =
         implicit_action == implicit_drop || implicit_action == implicit_pass ? implicit_action : implicit_pass;
 
-    held_count = 0;
+    line_read_begin();
     line_number = 0;
     int items = 0;
     int result = 0;
     for (;;) {
-        int length = read_line(file);
+        int length = line_read(file);
         if (length == line_end_of_file)
             break;
         if (length == line_read_error) {

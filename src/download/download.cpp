@@ -86,16 +86,10 @@ int dwn_download()
 static bool dwn_ask(const char *question)
 {
     print_msg("%s", question);
-    if (std::fgets(cmd_line, cmd_line_size, stdin) == nullptr) {
+    if (!read_console_line(cmd_line, cmd_line_size)) {
         std::fputs("\n", stdout);
         print_msg("\a\aDownload Aborted!\n");
         return false;
-    }
-    if (std::strchr(cmd_line, '\n') == nullptr) {
-        int c;
-        do
-            c = std::getchar();
-        while (c != '\n' && c != EOF);
     }
     if (cmd_line[0] != 'y' && cmd_line[0] != 'Y') {
         print_msg("\a\aDownload Aborted!\n");

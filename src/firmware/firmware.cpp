@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <sys/stat.h>
 
 char fw_file_name[256];
 
@@ -54,33 +53,6 @@ int fw_status(unsigned char status, unsigned long line_no)
     }
     print_msg("\n\a\aError: Firmware updating error: unknown (0x%02x) on Line %lu, resending.\n", status, line_no);
     return 0;
-}
-
-// Opens the firmware file for reading as text; a directory is no file.
-FILE *fw_open(const char *file_name)
-{
-    FILE *file = std::fopen(file_name, "r");
-    if (file == nullptr)
-        return nullptr;
-#ifndef _WIN32 // where a directory opens at all
-    struct stat st;
-    if (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(file);
-        return nullptr;
-    }
-#endif
-    return file;
-}
-
-// Throws away the rest of a console line that did not fit its buffer, so it
-// is never taken as a command.
-void fw_discard_line(const char *read)
-{
-    if (std::strchr(read, '\n') != nullptr)
-        return;
-    int c;
-    while ((c = std::getchar()) != EOF && c != '\n') {
-    }
 }
 
 // The transfer, from the prompt wait on; the port is open.
@@ -195,7 +167,7 @@ int firmware(int port, const char *file_name)
         print_msg("firmware: Error: param filename is invalid\n");
         return -1;
     }
-    FILE *file = fw_open(file_name);
+    FILE *file = open_input_file(file_name, "r");
     if (file == nullptr) {
         print_msg("\a\aError: cannot open %s\n", file_name);
         return -2;
@@ -223,8 +195,7 @@ int firmware(int port, const char *file_name)
               "Type the Enter key when you are ready to continue...",
               fw_warn_minutes);
     // Any line, or the end of input, is the go-ahead.
-    if (std::fgets(rx_buf, sizeof rx_buf, stdin) != nullptr)
-        fw_discard_line(rx_buf);
+    read_console_line(rx_buf, sizeof rx_buf);
 
     int result = fw_transfer(file, total);
     close_port();
@@ -256,12 +227,11 @@ void cmd_firmware()
 
     print_msg("\a\aWARNING! This will alter the Diriduzede firmware!\nDo you want to continue (n or y)? [n]: ");
     char answer[40];
-    if (std::fgets(answer, sizeof answer, stdin) == nullptr) {
+    if (!read_console_line(answer, sizeof answer)) {
         std::fputs("\n", stdout);
         print_msg("Diriduzede Firmware will NOT be updated!\n");
         return;
     }
-    fw_discard_line(answer);
     if (answer[0] != 'y' && answer[0] != 'Y') {
         print_msg("Diriduzede Firmware will NOT be updated!\n");
         return;

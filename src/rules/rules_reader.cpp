@@ -15,13 +15,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
-#include <sys/stat.h>
 
 // Working state of one reading.
 static const char *file_name;
 static std::FILE *file;
-static int held[2];        // characters read ahead and given back
-static int held_count;
 static int32_t line_number; // counts up to INT32_MAX and stays there
 static size_t comment_pos;  // index of the first # / ; in the line, or no_comment
 static char *word_pos;      // where the next word of line_buf begins
@@ -31,91 +28,12 @@ static rule_rec *next_rec;
 static uint8_t action_code;
 
 constexpr size_t no_comment = SIZE_MAX;
-constexpr size_t line_max = sizeof line_buf - 1;
 
 static const char comment_chars[] = "#/;";
 
-static int get_char()
-{
-    if (held_count > 0)
-        return held[--held_count];
-    return std::getc(file);
-}
-
-static void unget_char(int c)
-{
-    if (c != EOF)
-        held[held_count++] = c;
-}
-
-// The next line into line_buf, at most line_max characters; a longer line
-// comes in pieces, each a line of its own. The LF ends the line, and a CR
-// right before it belongs to the line end. Also when the line fills the whole
-// piece, its line end is taken with it, so that a line of exactly line_max
-// characters is one line whether it ends in LF or CR LF.
-// 1: a line; 0: end of file; -1: read error.
-static int read_line()
-{
-    size_t n = 0;
-    bool ended = false;
-    bool cr_taken = false;
-    while (n < line_max) {
-        int c = get_char();
-        if (c == EOF)
-            break;
-        if (c == '\n') {
-            ended = true;
-            break;
-        }
-        line_buf[n++] = static_cast<char>(c);
-    }
-    if (!ended && n == line_max) {
-        int c = get_char();
-        if (c == '\n') {
-            ended = true;
-        } else if (c == '\r') {
-            int d = get_char();
-            if (d == '\n') {
-                ended = true;
-                cr_taken = true;
-            } else {
-                unget_char(d);
-                unget_char(c);
-            }
-        } else {
-            unget_char(c);
-        }
-    }
-    if (std::ferror(file))
-        return -1;
-    if (n == 0 && !ended)
-        return 0;
-    if (ended && !cr_taken && n > 0 && line_buf[n - 1] == '\r')
-        n--;
-    line_buf[n] = '\0';
-    return 1;
-}
-
 static void words_start() { word_pos = line_buf; }
 
-// The next word of line_buf ended by one of delimiters, or nullptr; the
-// delimiter after it is overwritten by a zero byte.
-static char *line_word(const char *delimiters)
-{
-    char *start = word_pos + std::strspn(word_pos, delimiters);
-    if (*start == '\0') {
-        word_pos = start;
-        return nullptr;
-    }
-    char *end = start + std::strcspn(start, delimiters);
-    if (*end != '\0') {
-        *end = '\0';
-        word_pos = end + 1;
-    } else {
-        word_pos = end;
-    }
-    return start;
-}
+static char *line_word(const char *delimiters) { return split_word(&word_pos, delimiters); }
 
 static bool after_comment(const char *word)
 {
@@ -414,7 +332,6 @@ static int implicit_rule()
 // One line already in line_buf: 0 when it is accepted or skipped.
 static int process_line()
 {
-    std::memcpy(line_copy, line_buf, sizeof line_copy);
     size_t pos = std::strcspn(line_buf, comment_chars);
     comment_pos = line_buf[pos] != '\0' ? pos : no_comment;
     words_start();
@@ -497,7 +414,7 @@ int rules_read(std::FILE *in, const char *name)
 {
     file = in;
     file_name = name;
-    held_count = 0;
+    line_read_begin();
     conf_image.implicit_action = implicit_pass;
     rule_lines = 0;
     conf_image.rule_count = 0;
@@ -508,15 +425,15 @@ int rules_read(std::FILE *in, const char *name)
     next_rec = rule_table;
 
     for (;;) {
-        int got = read_line();
+        int got = line_read(file);
         if (line_number < INT32_MAX)
             line_number++;
-        if (got < 0) {
+        if (got == line_read_error) {
             print_msg("\a\aError: %s[%d]: read error: %s\n", file_name, static_cast<int>(line_number),
                       std::strerror(errno));
             return rules_read_failed;
         }
-        if (got == 0)
+        if (got == line_end_of_file)
             break;
         int rc = process_line();
         if (rc != 0)
@@ -536,12 +453,7 @@ int rules_process(const char *name)
         print_msg("rules_process: Error: param rfp is invalid\n");
         return -1;
     }
-    std::FILE *in = std::fopen(name, "rb");
-    struct stat st;
-    if (in != nullptr && (fstat(fileno(in), &st) != 0 || S_ISDIR(st.st_mode))) {
-        std::fclose(in);
-        in = nullptr;
-    }
+    std::FILE *in = open_input_file(name, "rb");
     if (in == nullptr) {
         print_msg("\a\aError: cannot open %s\n", name);
         return -2;

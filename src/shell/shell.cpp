@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
 
 int connected;
 int conf_processed;
@@ -57,23 +58,46 @@ static char *word_pos;
 
 void words_begin(char *text) { word_pos = text; }
 
-char *next_word(const char *delimiters)
+char *split_word(char **pos, const char *delimiters)
 {
-    if (word_pos == nullptr)
+    if (*pos == nullptr)
         return nullptr;
-    char *start = word_pos + std::strspn(word_pos, delimiters);
+    char *start = *pos + std::strspn(*pos, delimiters);
     if (*start == '\0') {
-        word_pos = start;
+        *pos = start;
         return nullptr;
     }
     char *end = start + std::strcspn(start, delimiters);
-    if (*end != '\0') {
-        *end = '\0';
-        word_pos = end + 1;
-    } else {
-        word_pos = end;
-    }
+    if (*end != '\0')
+        *end++ = '\0';
+    *pos = end;
     return start;
+}
+
+char *next_word(const char *delimiters) { return split_word(&word_pos, delimiters); }
+
+bool read_console_line(char *buf, int size)
+{
+    if (std::fgets(buf, size, stdin) == nullptr)
+        return false;
+    if (std::strchr(buf, '\n') == nullptr) {
+        int c;
+        do
+            c = std::getchar();
+        while (c != '\n' && c != EOF);
+    }
+    return true;
+}
+
+std::FILE *open_input_file(const char *name, const char *mode)
+{
+    std::FILE *file = std::fopen(name, mode);
+    struct stat info;
+    if (file != nullptr && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 }
 
 int port_number_arg(const char *word)

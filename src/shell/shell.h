@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 // State flags, 0 or 1.
 extern int connected;       // an open port to a device that answered connect
@@ -51,6 +52,19 @@ long default_connect_rate();
 // words_begin() starts on a text, next_word() returns the next word or nullptr.
 void words_begin(char *text);
 char *next_word(const char *delimiters);
+
+// The splitter itself, on any text: skips delimiters, cuts the word after
+// them out in place and moves *pos past it; nullptr when none is left.
+char *split_word(char **pos, const char *delimiters);
+
+// Reads one console line into buf (at most size - 1 characters); what does
+// not fit is thrown away up to the end of the line, so it never reaches the
+// prompt as a command. false at the end of input.
+bool read_console_line(char *buf, int size);
+
+// Opens a file named by the operator for reading; a directory is refused
+// like a file that does not open.
+std::FILE *open_input_file(const char *name, const char *mode);
 
 // COM port number 1..20 from a word like "3", "com3" or "Com03"; 0 after
 // printing the refusal.
