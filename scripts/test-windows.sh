@@ -50,11 +50,13 @@ else
 fi
 failed=()
 passed=0
+skipped=0
 for t in "${transcripts[@]}"; do
   extra=()
   if grep -q '^--- sim' "$t"; then
     if [ -z "$sim" ]; then
       echo "$t: skipped: no simulator in this tree"
+      skipped=$((skipped + 1))
       continue
     fi
     extra=(--sim "$sim" --com-link "$WINEPREFIX/dosdevices/com1")
@@ -65,12 +67,10 @@ for t in "${transcripts[@]}"; do
     --examples examples "${extra[@]}" "$t" || status=$?
   case $status in
     0) passed=$((passed + 1)) ;;
-    77) ;;
+    77) skipped=$((skipped + 1)) ;;
     *) failed+=("$t") ;;
   esac
 done
-if [ ${#failed[@]} -ne 0 ]; then
-  echo "Failed under Wine: ${failed[*]}" >&2
-  exit 1
-fi
-echo "$passed transcripts passed under Wine, none failed."
+[ ${#failed[@]} -eq 0 ] || echo "Failed under Wine: ${failed[*]}" >&2
+echo "wine: $passed passed, ${#failed[@]} failed, $skipped skipped"
+[ ${#failed[@]} -eq 0 ]

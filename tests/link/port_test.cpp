@@ -29,6 +29,9 @@ constexpr const char *variable = "DIRIDUZEDE_COM7";
 
 // How late a time-out may end on a busy machine, in milliseconds.
 constexpr long long tolerance = 75;
+// Lateness comes from the machine's load (CI runs tests side by side), so a
+// time-out is judged by its best try.
+constexpr int load_retries = 5;
 
 long long ms_since(std::chrono::steady_clock::time_point start)
 {
@@ -282,9 +285,9 @@ TEST_F(Port, SilentReadLastsItsTotalTimeout)
     for (const auto &c : cases) {
         open_at(c.rate);
         char buf[64];
-        // Never early; late only by the machine's load, so the best of three.
+        // Never early, however loaded the machine.
         long long best = LLONG_MAX;
-        for (int attempt = 0; attempt < 3 && best >= c.total + tolerance; attempt++) {
+        for (int attempt = 0; attempt < load_retries && best >= c.total + tolerance; attempt++) {
             auto start = std::chrono::steady_clock::now();
             EXPECT_EQ(read_port(port_name, buf, c.size, c.timeout), 0) << c.rate;
             long long took = ms_since(start);
@@ -355,7 +358,7 @@ TEST_F(Port, ReadSurvivesSignals)
 
     char buf[4];
     long long best = LLONG_MAX;
-    for (int attempt = 0; attempt < 3 && best >= 211 + tolerance; attempt++) {
+    for (int attempt = 0; attempt < load_retries && best >= 211 + tolerance; attempt++) {
         auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(read_port(port_name, buf, 1, 200), 0);
         long long took = ms_since(start);
