@@ -31,12 +31,12 @@ void drain_port(void *scratch, int size)
 }
 
 // The version after "Version ": the major number, and the minor number
-// after the "." right behind it (0 when there is none).
+// after the first "." that follows (0 when the banner has none).
 static void read_version(const char *text, long *major, long *minor)
 {
-    char *end = nullptr;
-    *major = std::strtol(text, &end, 10);
-    *minor = *end == '.' ? std::strtol(end + 1, nullptr, 10) : 0;
+    *major = std::strtol(text, nullptr, 10);
+    const char *dot = std::strchr(text, '.');
+    *minor = dot != nullptr ? std::strtol(dot + 1, nullptr, 10) : 0;
 }
 
 static int plain_connect(long rate)
