@@ -63,6 +63,16 @@ for t in "${transcripts[@]}"; do
     *) failed+=("$t") ;;
   esac
 done
+# The downloaded images, byte for byte, from the Windows build.
+if [ ${#given[@]} -eq 0 ]; then
+  printf 'tests/download/images_test.py: '
+  if python3 tests/download/images_test.py --exe "wine $(printf %q "$exe")" --sim "$sim" \
+      --examples examples --com-link "$WINEPREFIX/dosdevices/com1"; then
+    passed=$((passed + 1))
+  else
+    failed+=(tests/download/images_test.py)
+  fi
+fi
 [ ${#failed[@]} -eq 0 ] || echo "Failed under Wine: ${failed[*]}" >&2
 echo "wine: $passed passed, ${#failed[@]} failed, $skipped skipped"
 [ ${#failed[@]} -eq 0 ]

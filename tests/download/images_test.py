@@ -5,11 +5,15 @@ built here from the values written in the files, not taken from the utility."""
 import argparse
 import os
 import re
+import shlex
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import transcript  # noqa: E402  (the simulator start-up for Wine runs)
 
 OK_TAIL = (b'Downloading Configuration succeeded\nDownloading Rules succeeded\n'
            b'\a\aPlease Power OFF the Diriduzede and power it back on to RESET it.\n'
@@ -85,11 +89,23 @@ def example_rules(text):
 
 
 def run(args, work, stdin, sim_options=()):
-    cmd = [args.sim, '--com', '1', '--log', os.path.join(work, 'sim.log'),
-           '--save-dir', os.path.join(work, 'saved')] + list(sim_options) + ['--', args.exe]
-    proc = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                          cwd=work, timeout=120)
-    with open(os.path.join(work, 'sim.log'), encoding='latin-1') as f:
+    log_path = os.path.join(work, 'sim.log')
+    options = ['--save-dir', os.path.join(work, 'saved')] + list(sim_options)
+    if args.com_link:
+        # A Windows build under Wine: the simulator on its own, its pty linked
+        # as the Wine prefix's COM1.
+        sim = transcript.start_linked_sim(args.sim, args.com_link, log_path, options, work)
+        try:
+            proc = subprocess.run(shlex.split(args.exe), input=stdin, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, cwd=work, timeout=120)
+        finally:
+            transcript.stop_sim(sim)
+        proc.stdout = proc.stdout.replace(b'\r\n', b'\n')
+    else:
+        cmd = [args.sim, '--com', '1', '--log', log_path] + options + ['--', args.exe]
+        proc = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              cwd=work, timeout=120)
+    with open(log_path, encoding='latin-1') as f:
         log = f.read()
     return proc, log
 
@@ -164,9 +180,12 @@ def hundred_case(args, work):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument('--exe', required=True)
+    ap.add_argument('--exe', required=True, help='the utility, or a command line for it')
     ap.add_argument('--sim', required=True)
     ap.add_argument('--examples', required=True)
+    ap.add_argument('--com-link', metavar='PATH',
+                    help='run the simulator on its own with its pty linked at PATH (a Wine COM port); '
+                         'the console\'s CR LF is read as LF')
     args = ap.parse_args()
     work = tempfile.mkdtemp(prefix='dz-images-')
     try:
