@@ -2,6 +2,7 @@
 
 #include "config/conf_image.h"
 #include "shell/console.h"
+#include "dz_version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,7 @@ char cmd_line[cmd_line_size];
 char last_cmd[cmd_line_size];
 char cmd_word[40];
 
-const char version_text[] = "Version 2.1a";
+const char version_text[] = "Version " DZ_VERSION;
 
 const cmd_row cmd_table[cmd_count] = {
     {1, code_help, "help", "", "Displays this summary (alias ?)"},
