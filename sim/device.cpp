@@ -1,41 +1,38 @@
 // The device from power-on: the loader prompt, the application banner and
 // the console, with the faults an operator or a test may ask for.
 
-#include "sim.h"
+#include "core.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
 
-long opt_baud = 9600;
-long opt_power_delay = 500;
-long opt_loader_window = 1000;
-const char *opt_version = "2.1a";
-const char *opt_banner_file;
-long opt_silent;
-long opt_confirm_rate;
-long opt_no_prompt;
-long opt_fill;
-long opt_noise;
-long opt_zeros;
-long opt_hangup = -1;
-long opt_chatter;
+fault_settings fault_opts = {
+    .silent = 0,
+    .confirm_rate = 0,
+    .no_prompt = 0,
+    .fill = 0,
+    .noise = 0,
+    .zeros = 0,
+    .hangup = -1,
+    .chatter = 0,
+};
 
-const sim_option fault_options[] = {
-    {"--silent", nullptr, "never send anything (a device that is off or not there)", &opt_silent, nullptr},
-    {"--confirm-rate", "RATE", "confirm this rate after ctrl-C instead of the line's", &opt_confirm_rate,
+const sim_option fault_option_table[] = {
+    {"--silent", nullptr, "never send anything (a device that is off or not there)", &fault_opts.silent, nullptr},
+    {"--confirm-rate", "RATE", "confirm this rate after ctrl-C instead of the line's", &fault_opts.confirm_rate,
      nullptr},
-    {"--no-prompt", nullptr, "answer a lone CR without the prompt \"Rudoda> \"", &opt_no_prompt, nullptr},
+    {"--no-prompt", nullptr, "answer a lone CR without the prompt \"Rudoda> \"", &fault_opts.no_prompt, nullptr},
     {"--fill", nullptr, "pad the answer to a lone CR to 1024 bytes, so a re-sync read ends at once",
-     &opt_fill, nullptr},
+     &fault_opts.fill, nullptr},
     {"--noise", "N", "send N noise bytes before the loader prompt, the banner and each console answer",
-     &opt_noise, nullptr},
-    {"--zeros", nullptr, "follow every byte of those by a zero byte", &opt_zeros, nullptr},
+     &fault_opts.noise, nullptr},
+    {"--zeros", nullptr, "follow every byte of those by a zero byte", &fault_opts.zeros, nullptr},
     {"--hangup", "N", "close the line once N bytes came since power-on (0: right after the banner)",
-     &opt_hangup, nullptr},
+     &fault_opts.hangup, nullptr},
     {"--chatter", nullptr,
-     "a running digipeater: a traffic line every 50 ms to the host, no prompt, no banner", &opt_chatter,
+     "a running digipeater: a traffic line every 50 ms to the host, no prompt, no banner", &fault_opts.chatter,
      nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
@@ -48,20 +45,20 @@ static int banner_len;
 // long enough (over 100 bytes) that the host's banner read ends at once.
 bool banner_load()
 {
-    if (opt_banner_file == nullptr) {
+    if (core_opts.banner_file == nullptr) {
         banner_len = std::snprintf(reinterpret_cast<char *>(banner), banner_size,
                                    "\r\nDiriduzede packet digipeater, host port\r\n"
                                    "Version %s\r\n"
                                    "Relays D-STAR and TNC packets by call sign and position\r\n"
                                    "Type ctrl-C for the console\r\n",
-                                   opt_version);
+                                   core_opts.fw_version);
         if (banner_len >= banner_size)
             banner_len = banner_size - 1;
         return true;
     }
-    FILE *f = std::fopen(opt_banner_file, "rb");
+    FILE *f = std::fopen(core_opts.banner_file, "rb");
     if (f == nullptr) {
-        std::fprintf(stderr, "diriduzede-sim: cannot read %s: %s\n", opt_banner_file, std::strerror(errno));
+        std::fprintf(stderr, "diriduzede-sim: cannot read %s: %s\n", core_opts.banner_file, std::strerror(errno));
         return false;
     }
     banner_len = static_cast<int>(std::fread(banner, 1, banner_size, f));
@@ -118,7 +115,7 @@ static bool loader_window()
             break;
         }
     }
-    int b = sim_read_byte(static_cast<int>(opt_loader_window));
+    int b = sim_read_byte(static_cast<int>(core_opts.loader_window));
     if (b == 0x16) {
         sim_log("received 0x16: firmware loader");
         loader_mode();
@@ -143,16 +140,16 @@ static int answer_cr()
     static const char prompt[] = "\r\nRudoda> ";
     char text[1100];
     int len = 0;
-    if (opt_fill) {
+    if (fault_opts.fill) {
         // Rows of 62 dashes and CR LF, cut where the prompt must begin.
-        int room = 1024 - (opt_no_prompt ? 0 : static_cast<int>(sizeof prompt - 1));
+        int room = 1024 - (fault_opts.no_prompt ? 0 : static_cast<int>(sizeof prompt - 1));
         for (; len < room; len++)
             text[len] = len % 64 == 62 ? '\r' : len % 64 == 63 ? '\n' : '-';
     }
-    if (!opt_no_prompt) {
+    if (!fault_opts.no_prompt) {
         std::memcpy(text + len, prompt, sizeof prompt - 1);
         len += static_cast<int>(sizeof prompt - 1);
-    } else if (!opt_fill) {
+    } else if (!fault_opts.fill) {
         std::memcpy(text, "\r\n", 2);
         len = 2;
     }
@@ -207,7 +204,7 @@ static void console()
         }
         if (b == 0x03) {
             sim_log("received 0x03 (attention)");
-            long rate = opt_confirm_rate ? opt_confirm_rate : sim_line_rate();
+            long rate = fault_opts.confirm_rate ? fault_opts.confirm_rate : sim_line_rate();
             char text[64];
             std::snprintf(text, sizeof text, "Connected %ld\r\nRudoda> ", rate);
             if (reply_text(text, "answer to attention") == sim_off)
@@ -232,18 +229,18 @@ static void console()
 void device_session()
 {
     sim_log("power on: the host opened the port");
-    if (opt_chatter) {
+    if (fault_opts.chatter) {
         // Already running: no start-up to wait for.
         chatter_session();
         return;
     }
-    if (!sim_pause(static_cast<int>(opt_power_delay), "starting up"))
+    if (!sim_pause(static_cast<int>(core_opts.power_delay), "starting up"))
         return;
-    if (opt_silent) {
+    if (fault_opts.silent) {
         ignore_input("received, not answered (silent)");
         return;
     }
-    if (!opt_no_loader && loader_window()) {
+    if (!loader_opts.no_loader && loader_window()) {
         // The loader is done; the device waits for its power to go.
         ignore_input("received after the loader, ignored");
         return;
@@ -252,7 +249,7 @@ void device_session()
         return;
     if (sim_reply(banner, banner_len, "banner") == sim_off)
         return;
-    if (opt_hangup == 0) {
+    if (fault_opts.hangup == 0) {
         sim_hangup();
         return;
     }

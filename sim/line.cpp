@@ -1,7 +1,7 @@
 // The line to the host: a pseudo-terminal whose master side the device
 // plays, with the host's opens and closes taken as the device's power.
 
-#include "sim.h"
+#include "core.h"
 
 #include <cerrno>
 #include <chrono>
@@ -35,7 +35,6 @@ static int pushed_back = -1;
 static unsigned char rx_buf[256];
 static int rx_len, rx_pos;
 
-long tty_rate(int fd);  // speed.cpp
 
 static FILE *log_file;
 static const sim_clock::time_point start_time = sim_clock::now();
@@ -82,17 +81,17 @@ void sim_log_bytes(const char *what, const void *bytes, int count)
 
 bool log_open()
 {
-    if (opt_log == nullptr) {
-        log_file = opt_com ? nullptr : stderr;
+    if (core_opts.log == nullptr) {
+        log_file = core_opts.com ? nullptr : stderr;
         return true;
     }
-    if (std::strcmp(opt_log, "-") == 0) {
+    if (std::strcmp(core_opts.log, "-") == 0) {
         log_file = stderr;
         return true;
     }
-    log_file = std::fopen(opt_log, "w");
+    log_file = std::fopen(core_opts.log, "w");
     if (log_file == nullptr) {
-        std::fprintf(stderr, "diriduzede-sim: cannot write the log %s: %s\n", opt_log,
+        std::fprintf(stderr, "diriduzede-sim: cannot write the log %s: %s\n", core_opts.log,
                      std::strerror(errno));
         return false;
     }
@@ -223,7 +222,7 @@ int sim_read_byte(int timeout_ms)
         return r == 0 ? sim_timeout : sim_off;
     int b = rx_buf[rx_pos++];
     rx_count++;
-    if (opt_hangup > 0 && rx_count >= opt_hangup) {
+    if (fault_opts.hangup > 0 && rx_count >= fault_opts.hangup) {
         sim_log_bytes("received, then hang-up", rx_buf + rx_pos - 1, 1);
         sim_hangup();
         return sim_off;
@@ -285,12 +284,12 @@ int sim_reply(const void *bytes, int count, const char *what)
 {
     static unsigned char buf[2 * 4096 + 64];
     int n = 0;
-    for (long i = 0; i < opt_noise && n < 64; i++)
+    for (long i = 0; i < fault_opts.noise && n < 64; i++)
         buf[n++] = noise_bytes[i % sizeof noise_bytes];
     const auto *b = static_cast<const unsigned char *>(bytes);
     for (int i = 0; i < count && n < static_cast<int>(sizeof buf) - 1; i++) {
         buf[n++] = b[i];
-        if (opt_zeros)
+        if (fault_opts.zeros)
             buf[n++] = 0;
     }
     return sim_write(buf, n, what);
@@ -343,7 +342,7 @@ long sim_line_rate()
                  {B2400, 2400},   {B4800, 4800},   {B9600, 9600},   {B19200, 19200},
                  {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
     if (slave_fd < 0)
-        return opt_baud;
+        return core_opts.baud;
     long rate = tty_rate(slave_fd);
     if (rate > 0)
         return rate;
@@ -354,7 +353,7 @@ long sim_line_rate()
             if (r.code == s)
                 return r.rate;
     }
-    return opt_baud;
+    return core_opts.baud;
 }
 
 void wait_power_on()

@@ -21,10 +21,6 @@ constexpr unsigned char buffer_full = 0x17;
 constexpr char identifier[] = "VoVoDi1.0";
 constexpr size_t line_room = 600; // more than any record line of 128 data bytes
 
-const char *opt_fw_status;
-const char *opt_save_firmware;
-long opt_fw_hangup;
-
 // One entry of the --fw-status schedule.
 struct scheduled {
     long line;  // the Nth record line received since the loader started, resends included
@@ -107,25 +103,31 @@ bool read_line(std::string &line, bool &overflow)
 
 } // namespace
 
-long opt_no_loader;
+loader_settings loader_opts = {
+    .no_loader = 0,
+    .fw_status = nullptr,
+    .fw_hangup = 0,
+    .save_firmware = nullptr,
+};
 
-const sim_option loader_options[] = {
-    {"--no-loader", nullptr, "no loader prompt 0x05 at power-on: the banner comes at once", &opt_no_loader,
-     nullptr},
+const sim_option loader_option_table[] = {
+    {"--no-loader", nullptr, "no loader prompt 0x05 at power-on: the banner comes at once",
+     &loader_opts.no_loader, nullptr},
     {"--fw-status", "N=S,...",
      "answer record line N (resends count) with byte S (0x12, 0x17, ...) or none (no answer)",
-     nullptr, &opt_fw_status},
-    {"--fw-hangup", "N", "hang up the line when the Nth record line comes in", &opt_fw_hangup, nullptr},
+     nullptr, &loader_opts.fw_status},
+    {"--fw-hangup", "N", "hang up the line when the Nth record line comes in", &loader_opts.fw_hangup,
+     nullptr},
     {"--save-firmware", "FILE", "write each record line the loader accepted to FILE, one per line",
-     nullptr, &opt_save_firmware},
+     nullptr, &loader_opts.save_firmware},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 bool loader_setup()
 {
-    if (opt_fw_status == nullptr)
+    if (loader_opts.fw_status == nullptr)
         return true;
-    std::string list = opt_fw_status;
+    std::string list = loader_opts.fw_status;
     size_t pos = 0;
     while (pos <= list.size()) {
         size_t end = list.find(',', pos);
@@ -180,19 +182,19 @@ void loader_mode()
     if (sim_write(&a, 1, "identifier acknowledged") == sim_off)
         return;
 
-    if (opt_save_firmware != nullptr) {
+    if (loader_opts.save_firmware != nullptr) {
         if (save_file != nullptr)
             std::fclose(save_file);
-        save_file = std::fopen(opt_save_firmware, "w");
+        save_file = std::fopen(loader_opts.save_firmware, "w");
         if (save_file == nullptr)
-            sim_log("cannot write %s: %s", opt_save_firmware, std::strerror(errno));
+            sim_log("cannot write %s: %s", loader_opts.save_firmware, std::strerror(errno));
     }
 
     std::string line;
     bool overflow = false;
     for (long count = 1; read_line(line, overflow); count++) {
         sim_log_bytes("received record line", line.data(), static_cast<int>(line.size()));
-        if (count == opt_fw_hangup) {
+        if (count == loader_opts.fw_hangup) {
             sim_log("record line %ld: hang-up", count);
             sim_hangup();
             return;

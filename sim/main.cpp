@@ -1,7 +1,7 @@
 // diriduzede-sim: a Diriduzede on a pseudo-terminal, for operators without a
 // device at hand and for the tests.
 
-#include "sim.h"
+#include "core.h"
 
 #include <cerrno>
 #include <csignal>
@@ -14,25 +14,33 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-long opt_com;
-const char *opt_link;
-const char *opt_log;
-static long opt_help;
+core_settings core_opts = {
+    .com = 0,
+    .link = nullptr,
+    .log = nullptr,
+    .baud = 9600,
+    .power_delay = 500,
+    .loader_window = 1000,
+    .fw_version = "2.1a",
+    .banner_file = nullptr,
+    .help = 0,
+};
 
-const sim_option core_options[] = {
-    {"--com", "N", "run COMMAND with DIRIDUZEDE_COMN set to the device's port, end with it", &opt_com,
-     nullptr},
-    {"--link", "PATH", "also make a symbolic link PATH to the device's port", nullptr, &opt_link},
+const sim_option core_option_table[] = {
+    {"--com", "N", "run COMMAND with DIRIDUZEDE_COMN set to the device's port, end with it",
+     &core_opts.com, nullptr},
+    {"--link", "PATH", "also make a symbolic link PATH to the device's port", nullptr, &core_opts.link},
     {"--log", "FILE", "write the event log to FILE (- for standard error; by default standard error"
-                      " when standalone, none with --com)", nullptr, &opt_log},
-    {"--baud", "RATE", "the line rate when the port's settings tell none (9600)", &opt_baud, nullptr},
+                      " when standalone, none with --com)", nullptr, &core_opts.log},
+    {"--baud", "RATE", "the line rate when the port's settings tell none (9600)", &core_opts.baud,
+     nullptr},
     {"--power-delay", "MS", "time from the port's opening to the loader prompt 0x05 (500)",
-     &opt_power_delay, nullptr},
+     &core_opts.power_delay, nullptr},
     {"--loader-window", "MS", "time the loader prompt waits for 0x16 once the host took it (1000)",
-     &opt_loader_window, nullptr},
-    {"--version", "TEXT", "the firmware version in the banner (2.1a)", nullptr, &opt_version},
-    {"--banner-file", "FILE", "send the bytes of FILE as the banner", nullptr, &opt_banner_file},
-    {"--help", nullptr, "show this text", &opt_help, nullptr},
+     &core_opts.loader_window, nullptr},
+    {"--version", "TEXT", "the firmware version in the banner (2.1a)", nullptr, &core_opts.fw_version},
+    {"--banner-file", "FILE", "send the bytes of FILE as the banner", nullptr, &core_opts.banner_file},
+    {"--help", nullptr, "show this text", &core_opts.help, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -40,10 +48,10 @@ static constexpr struct {
     const char *title;
     const sim_option *rows;
 } option_groups[] = {
-    {"Options", core_options},
-    {"Faults", fault_options},
-    {"Packet mode (download)", packet_options},
-    {"Firmware loader", loader_options},
+    {"Options", core_option_table},
+    {"Faults", fault_option_table},
+    {"Packet mode (download)", packet_option_table},
+    {"Firmware loader", loader_option_table},
 };
 
 static void usage(FILE *out)
@@ -134,7 +142,7 @@ static void on_child(int)
 static void on_stop(int sig)
 {
     if (link_made)
-        unlink(opt_link);
+        unlink(core_opts.link);
     signal(sig, SIG_DFL);
     raise(sig);
 }
@@ -143,7 +151,7 @@ void sim_finish(int status)
 {
     sim_log("the command ended with status %d", status);
     if (link_made)
-        unlink(opt_link);
+        unlink(core_opts.link);
     std::exit(status);
 }
 
@@ -160,18 +168,18 @@ void child_check()
 
 static bool make_link()
 {
-    if (opt_link == nullptr)
+    if (core_opts.link == nullptr)
         return true;
     struct stat st;
-    if (lstat(opt_link, &st) == 0) {
+    if (lstat(core_opts.link, &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
-            std::fprintf(stderr, "diriduzede-sim: %s exists and is no symbolic link\n", opt_link);
+            std::fprintf(stderr, "diriduzede-sim: %s exists and is no symbolic link\n", core_opts.link);
             return false;
         }
-        unlink(opt_link);
+        unlink(core_opts.link);
     }
-    if (symlink(pty_path, opt_link) != 0) {
-        std::fprintf(stderr, "diriduzede-sim: cannot make the link %s: %s\n", opt_link, std::strerror(errno));
+    if (symlink(pty_path, core_opts.link) != 0) {
+        std::fprintf(stderr, "diriduzede-sim: cannot make the link %s: %s\n", core_opts.link, std::strerror(errno));
         return false;
     }
     link_made = true;
@@ -202,7 +210,7 @@ static bool start_command(char **command)
     sigaction(SIGCHLD, &sa, nullptr);
 
     char name[32];
-    std::snprintf(name, sizeof name, "DIRIDUZEDE_COM%ld", opt_com);
+    std::snprintf(name, sizeof name, "DIRIDUZEDE_COM%ld", core_opts.com);
     child_pid = fork();
     if (child_pid < 0) {
         std::perror("diriduzede-sim: fork");
@@ -228,15 +236,15 @@ int main(int argc, char **argv)
     int cmd = parse_options(argc, argv);
     if (cmd < 0)
         return 2;
-    if (opt_help) {
+    if (core_opts.help) {
         usage(stdout);
         return 0;
     }
-    if (opt_com != 0 && (opt_com > 99 || cmd >= argc)) {
+    if (core_opts.com != 0 && (core_opts.com > 99 || cmd >= argc)) {
         std::fprintf(stderr, "diriduzede-sim: --com N needs a number 1..99 and -- COMMAND\n");
         return 2;
     }
-    if (opt_com == 0 && cmd < argc) {
+    if (core_opts.com == 0 && cmd < argc) {
         std::fprintf(stderr, "diriduzede-sim: a COMMAND needs --com N\n");
         return 2;
     }
@@ -245,7 +253,7 @@ int main(int argc, char **argv)
         return 2;
     sim_log("diriduzede-sim on %s", pty_path);
 
-    if (opt_com != 0) {
+    if (core_opts.com != 0) {
         if (!start_command(argv + cmd))
             return 2;
     } else {
@@ -257,7 +265,7 @@ int main(int argc, char **argv)
 
     for (;;) {
         if (!line_alive()) {
-            if (opt_com != 0) {
+            if (core_opts.com != 0) {
                 // No line any more: the device is gone, the command goes on.
                 for (;;) {
                     pollfd p = {child_fd, POLLIN, 0};

@@ -11,30 +11,29 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace {
+packet_settings packet_opts = {
+    .save_dir = nullptr,
+    .nak = 0,
+    .nak_times = 1,
+    .no_reply = 0,
+    .garbage = 0,
+    .garbage_byte = 0x3f,
+    .hangup = 0,
+};
 
-const char *save_dir;
-long nak_packet;      // --nak K: NAK packet K ...
-long nak_times = 1;   // ... this many times before the ACK
-long silent_packet;   // --no-reply K
-long garbage_packet;  // --garbage K
-long garbage_byte = 0x3f;
-long hangup_packet;   // --hangup-packet K
-
-} // namespace
-
-const sim_option packet_options[] = {
+const sim_option packet_option_table[] = {
     {"--save-dir", "DIR", "save the images received as DIR/conf.bin and DIR/rules.bin", nullptr,
-     &save_dir},
+     &packet_opts.save_dir},
     {"--nak", "K", "answer NAK to packet K of the download (from 1; resends keep the number)",
-     &nak_packet, nullptr},
-    {"--nak-times", "N", "how many times --nak refuses its packet before the ACK (1)", &nak_times,
+     &packet_opts.nak, nullptr},
+    {"--nak-times", "N", "how many times --nak refuses its packet before the ACK (1)",
+     &packet_opts.nak_times, nullptr},
+    {"--no-reply", "K", "answer nothing to packet K", &packet_opts.no_reply, nullptr},
+    {"--garbage", "K", "answer packet K with --garbage-byte instead of ACK", &packet_opts.garbage,
      nullptr},
-    {"--no-reply", "K", "answer nothing to packet K", &silent_packet, nullptr},
-    {"--garbage", "K", "answer packet K with --garbage-byte instead of ACK", &garbage_packet, nullptr},
-    {"--garbage-byte", "B", "the reply of --garbage, a decimal byte value (63, \"?\")", &garbage_byte,
-     nullptr},
-    {"--hangup-packet", "K", "close the line once packet K has come", &hangup_packet, nullptr},
+    {"--garbage-byte", "B", "the reply of --garbage, a decimal byte value (63, \"?\")",
+     &packet_opts.garbage_byte, nullptr},
+    {"--hangup-packet", "K", "close the line once packet K has come", &packet_opts.hangup, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -228,11 +227,11 @@ void report_rules(FILE *out, const unsigned char *recs, int count)
 
 void save_image(const char *file, const unsigned char *bytes, int n)
 {
-    if (save_dir == nullptr)
+    if (packet_opts.save_dir == nullptr)
         return;
-    mkdir(save_dir, 0777);
+    mkdir(packet_opts.save_dir, 0777);
     char path[1024];
-    std::snprintf(path, sizeof path, "%s/%s", save_dir, file);
+    std::snprintf(path, sizeof path, "%s/%s", packet_opts.save_dir, file);
     FILE *f = std::fopen(path, "wb");
     if (f == nullptr || std::fwrite(bytes, 1, static_cast<size_t>(n), f) != static_cast<size_t>(n)) {
         sim_log("cannot save %s: %s", path, std::strerror(errno));
@@ -410,11 +409,11 @@ void packet_mode()
         std::snprintf(what, sizeof what, "packet %ld", number);
         sim_log_bytes(what, pkt, len);
 
-        if (number == hangup_packet) {
+        if (number == packet_opts.hangup) {
             sim_hangup();
             return;
         }
-        if (number == silent_packet) {
+        if (number == packet_opts.no_reply) {
             sim_log("packet %ld: no reply (--no-reply)", number);
             continue;
         }
@@ -424,15 +423,15 @@ void packet_mode()
                 return;
             continue;
         }
-        if (number == nak_packet && naks_sent < nak_times) {
+        if (number == packet_opts.nak && naks_sent < packet_opts.nak_times) {
             naks_sent++;
-            sim_log("packet %ld: NAK %ld of %ld (--nak)", number, naks_sent, nak_times);
+            sim_log("packet %ld: NAK %ld of %ld (--nak)", number, naks_sent, packet_opts.nak_times);
             if (sim_write(&nak, 1, "NAK") == sim_off)
                 return;
             continue;
         }
-        if (number == garbage_packet) {
-            unsigned char b = static_cast<unsigned char>(garbage_byte);
+        if (number == packet_opts.garbage) {
+            unsigned char b = static_cast<unsigned char>(packet_opts.garbage_byte);
             if (sim_write(&b, 1, "garbage reply (--garbage)") == sim_off)
                 return;
             continue;

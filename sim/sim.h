@@ -1,11 +1,10 @@
 #pragma once
 
-// The device simulator's shared internals: its options, the line to the
-// host (the master side of a pseudo-terminal), timed reads, writes and the
-// event log. The console lives in device.cpp; the packet mode of a download
-// in packet.cpp and the firmware loader in loader.cpp.
-
-#include <cstdint>
+// What the parts of the device simulator offer each other: their options,
+// the line to the host (the master side of a pseudo-terminal) with its timed
+// reads and writes, the event log, and the entry points of the modes. The
+// console lives in device.cpp, the packet mode of a download in packet.cpp,
+// the firmware loader in loader.cpp.
 
 // One command-line option. A row with arg == nullptr is a flag and sets
 // *number to 1; otherwise the argument goes to *number (a decimal number)
@@ -18,38 +17,66 @@ struct sim_option {
     const char **text;
 };
 
-// Each part of the device brings its own options, listed by --help under
-// its title.
-extern const sim_option core_options[];
-extern const sim_option fault_options[];
-extern const sim_option packet_options[];  // packet.cpp
-extern const sim_option loader_options[];  // loader.cpp
+// Each part keeps its options in one record and lists them in a table that
+// --help shows under the part's title.
 
-// Options of the core and the console (defaults in device.cpp / main.cpp).
-extern long opt_com;             // --com N: run a command with DIRIDUZEDE_COMN set; 0 standalone
-extern const char *opt_link;     // --link PATH
-extern const char *opt_log;      // --log FILE ("-" for standard error)
-extern long opt_baud;            // --baud: the rate when the tty's settings give none
-extern long opt_power_delay;     // --power-delay MS
-extern long opt_loader_window;   // --loader-window MS
-extern const char *opt_version;  // --version TEXT
-extern const char *opt_banner_file;
-extern long opt_silent;
-extern long opt_confirm_rate;    // 0: confirm the line's rate
-extern long opt_no_prompt;
-extern long opt_fill;
-extern long opt_noise;           // noise bytes before each console answer
-extern long opt_zeros;           // a zero byte after each byte of console answers
-extern long opt_hangup;          // -1: never
-extern long opt_chatter;
-extern long opt_no_loader;       // --no-loader: no loader prompt at power-on (loader.cpp)
+// The core: the line, the command it serves, the device's start-up.
+struct core_settings {
+    long com;                 // --com N: run a command with DIRIDUZEDE_COMN set; 0 standalone
+    const char *link;         // --link PATH
+    const char *log;          // --log FILE ("-" for standard error)
+    long baud;                // --baud: the rate when the tty's settings give none
+    long power_delay;         // --power-delay MS
+    long loader_window;       // --loader-window MS
+    const char *fw_version;   // the firmware version in the banner
+    const char *banner_file;  // --banner-file FILE
+    long help;                // --help
+};
+
+// Faults of the console and the line (device.cpp, line.cpp).
+struct fault_settings {
+    long silent;
+    long confirm_rate;  // 0: confirm the line's rate
+    long no_prompt;
+    long fill;
+    long noise;         // noise bytes before each console answer
+    long zeros;         // a zero byte after each byte of console answers
+    long hangup;        // -1: never
+    long chatter;
+};
+
+// The packet mode of a download (packet.cpp).
+struct packet_settings {
+    const char *save_dir;
+    long nak;           // --nak K: NAK packet K ...
+    long nak_times;     // ... this many times before the ACK
+    long no_reply;      // --no-reply K
+    long garbage;       // --garbage K
+    long garbage_byte;
+    long hangup;        // --hangup-packet K
+};
+
+// The firmware loader (loader.cpp).
+struct loader_settings {
+    long no_loader;           // no loader prompt at power-on
+    const char *fw_status;    // --fw-status N=S,...
+    long fw_hangup;           // --fw-hangup N
+    const char *save_firmware;
+};
+
+extern core_settings core_opts;
+extern fault_settings fault_opts;
+extern packet_settings packet_opts;
+extern loader_settings loader_opts;
+
+extern const sim_option core_option_table[];    // main.cpp
+extern const sim_option fault_option_table[];   // device.cpp
+extern const sim_option packet_option_table[];  // packet.cpp
+extern const sim_option loader_option_table[];  // loader.cpp
 
 // Results of the reads besides a byte value 0..255.
 constexpr int sim_timeout = -1;
 constexpr int sim_off = -2;  // the host closed the port (power off) or the line hung up
-
-// The pty path the host opens.
-extern char pty_path[64];
 
 // One byte from the host within timeout_ms (-1: no limit): 0..255,
 // sim_timeout or sim_off. Bytes are counted for --hangup.
@@ -99,16 +126,3 @@ void sim_log_bytes(const char *what, const void *bytes, int count);
 void packet_mode();  // after the console took "download\r\n"
 void loader_mode();  // after the host answered the loader prompt 0x05 with 0x16 (already read)
 bool loader_setup(); // checks the loader's options once at start; false after a message
-
-// Internal to the core.
-bool log_open();
-bool banner_load();
-bool line_open();
-void line_close();
-bool line_alive();
-void wait_power_on();
-void power_off();
-void device_session();
-void sim_finish(int status);
-void child_check();
-extern int child_fd;

@@ -1,6 +1,8 @@
 // The line rate as a number. Linux keeps any rate, not only the B-constants,
 // in its termios2 record, which cannot share a file with <termios.h>.
 
+#include "core.h"
+
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
