@@ -1,8 +1,10 @@
 #pragma once
 
+#include <limits>
+
 // What dmctodeg returns on any error, after its message: the largest finite
 // single-precision value, which no valid angle (-360..360) can equal.
-constexpr double angle_error = 3.4028235e38;
+constexpr double angle_error = std::numeric_limits<float>::max();
 
 // Decimal degrees from a text in the Colon, Dotted or DMC notation, or
 // angle_error after one message.

@@ -55,6 +55,12 @@ int fw_status(unsigned char status, unsigned long line_no)
     return 0;
 }
 
+int fw_changed(unsigned long line_no)
+{
+    print_msg("\n\a\aError: Firmware file changed after it was checked (line %lu)!\n", line_no);
+    return -16;
+}
+
 // The transfer, from the prompt wait on; the port is open.
 int fw_transfer(FILE *file, int total)
 {
@@ -114,7 +120,12 @@ int fw_transfer(FILE *file, int total)
     }
     std::fputs("\n\n", stdout);
 
-    std::rewind(file);
+    // What goes out must be what was checked: a file that cannot go back to
+    // its start, or that changed since, stops the update.
+    if (std::fseek(file, 0, SEEK_SET) != 0) {
+        print_msg("\n\a\aError: cannot rewind the Firmware file: %s\n", std::strerror(errno));
+        return -16;
+    }
     fw_start_time = static_cast<int64_t>(std::time(nullptr));
     int errors = 0;
     unsigned long line_no = 0;
@@ -123,10 +134,13 @@ int fw_transfer(FILE *file, int total)
     int got;
     while ((got = fw_read_line(file, line)) >= 0) {
         line_no++;
-        if (line[0] != ':')
+        int check = inhex_check_line(line, got, line_no, false);
+        if (check == 0)
             continue;
+        if (check < 0 || done >= static_cast<unsigned long>(total))
+            return fw_changed(line_no);
         // The line as in the file, its own line end replaced by one CR.
-        int len = static_cast<int>(std::strlen(line));
+        int len = got;
         line[len] = '\r';
         for (;;) {
             if (write_port(port_name, line, len + 1) < 0) {
@@ -155,6 +169,8 @@ int fw_transfer(FILE *file, int total)
         print_msg("\n\a\aError: cannot read the Firmware file after line %lu: %s\n", line_no, std::strerror(errno));
         return -15;
     }
+    if (done != static_cast<unsigned long>(total))
+        return fw_changed(line_no + 1);
     std::fputs("\n", stdout);
     return 0;
 }

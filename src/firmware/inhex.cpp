@@ -91,6 +91,53 @@ uint8_t inhex_sum(const char *text)
     return static_cast<uint8_t>(sum);
 }
 
+int inhex_check_line(const char *line, int len, unsigned long line_no, bool report)
+{
+    // A NUL would end the line for every test below and hide the rest.
+    if (std::memchr(line, '\0', static_cast<size_t>(len)) != nullptr) {
+        if (report)
+            print_msg("\a\aError: NUL byte for line %lu in Firmware file!\n", line_no);
+        return -9;
+    }
+    if (line[0] != ':')
+        return 0;
+
+    uint8_t sum = inhex_sum(line + 1);
+    if (sum != 0) {
+        if (report)
+            print_msg("\a\aError: checksum mismatch (0x%02x) for line %lu in Firmware file!\n", sum, line_no);
+        return -2;
+    }
+    unsigned length = static_cast<uint16_t>(hex_field(line + 1, 2));
+    if (len < 9) {
+        // Too short to hold a type: no record, whatever its sum.
+        if (report)
+            print_msg("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", length, line_no);
+        return -4;
+    }
+    if (line[7] != '0' || line[8] < '0' || line[8] > '5') {
+        if (report)
+            print_msg("\a\aError: invalid type (%c%c) for line %lu in Firmware file!\n", line[7], line[8], line_no);
+        return -3;
+    }
+    if (static_cast<unsigned long>(len) != 2ul * length + 11) {
+        if (report)
+            print_msg("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", length, line_no);
+        return -4;
+    }
+    if (length > 128) {
+        if (report)
+            print_msg("\a\aError: record length > 128 (%u) for line %lu in Firmware file!\n", length, line_no);
+        return -5;
+    }
+    if (line[8] == '0' && std::strchr("048Cc", line[6]) == nullptr) {
+        if (report)
+            print_msg("\a\aError: data record offset boundary error for line %lu in Firmware file!\n", line_no);
+        return -6;
+    }
+    return 1;
+}
+
 int inhexverify(FILE *file)
 {
     if (file == nullptr) {
@@ -104,38 +151,10 @@ int inhexverify(FILE *file)
     int got;
     while ((got = fw_read_line(file, line)) >= 0) {
         line_no++;
-        if (line[0] != ':')
-            continue;
-        records++;
-        size_t len = std::strlen(line);
-
-        uint8_t sum = inhex_sum(line + 1);
-        if (sum != 0) {
-            print_msg("\a\aError: checksum mismatch (0x%02x) for line %lu in Firmware file!\n", sum, line_no);
-            return -2;
-        }
-        unsigned length = static_cast<uint16_t>(hex_field(line + 1, 2));
-        if (len < 9) {
-            // Too short to hold a type: no record, whatever its sum.
-            print_msg("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", length, line_no);
-            return -4;
-        }
-        if (line[7] != '0' || line[8] < '0' || line[8] > '5') {
-            print_msg("\a\aError: invalid type (%c%c) for line %lu in Firmware file!\n", line[7], line[8], line_no);
-            return -3;
-        }
-        if (len != 2ul * length + 11) {
-            print_msg("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", length, line_no);
-            return -4;
-        }
-        if (length > 128) {
-            print_msg("\a\aError: record length > 128 (%u) for line %lu in Firmware file!\n", length, line_no);
-            return -5;
-        }
-        if (line[8] == '0' && (line[6] == '\0' || std::strchr("048Cc", line[6]) == nullptr)) {
-            print_msg("\a\aError: data record offset boundary error for line %lu in Firmware file!\n", line_no);
-            return -6;
-        }
+        int check = inhex_check_line(line, got, line_no, true);
+        if (check < 0)
+            return check;
+        records += check;
     }
     if (got == -2) {
         // A failed read is no end of file: what was not read was not checked.

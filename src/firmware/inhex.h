@@ -19,8 +19,15 @@ int hex_field(const char *text, int width);
 // Sum modulo 256 of the two-character fields of text (the line after ':').
 uint8_t inhex_sum(const char *text);
 
-// Rewinds and checks every record line of the file. Returns the number of
-// record lines (at least 1), or a negative code after printing why:
+// The tests of one line as fw_read_line gave it (len bytes): 1 for a sound
+// record line, 0 for a line that is no record (passed over), else the
+// negative code of inhexverify for the first test it fails, with the
+// message for line_no when report is set.
+int inhex_check_line(const char *line, int len, unsigned long line_no, bool report);
+
+// Rewinds and checks every line of the file. Returns the number of record
+// lines (at least 1), or a negative code after printing why:
 // -1 no file, -2 checksum, -3 type, -4 length, -5 length > 128,
-// -6 data offset not a multiple of 4, -7 no record, -8 read error.
+// -6 data offset not a multiple of 4, -7 no record, -8 read error,
+// -9 a NUL byte in a line.
 int inhexverify(FILE *file);

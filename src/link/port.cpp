@@ -61,7 +61,9 @@ int open_port(const char *name, int32_t rate)
     port_timeouts.ReadIntervalTimeout = 0;
     port_timeouts.ReadTotalTimeoutMultiplier = 10000 / r;
     port_timeouts.ReadTotalTimeoutConstant = 1;
-    port_timeouts.WriteTotalTimeoutMultiplier = 20000 / r;
+    // Twice a character time, but never below one: rounded down to 0 from
+    // 38400 on, it would leave a long write only the 10 ms constant.
+    port_timeouts.WriteTotalTimeoutMultiplier = std::max(20000 / r, (10000 + r - 1) / r);
     port_timeouts.WriteTotalTimeoutConstant = 10;
     if (sys_set_timeouts(port_handle, &port_timeouts) != 0) {
         print_msg("\a\aError: could not set the comm timeouts for port %s: %s\n", name, sys_error_text());

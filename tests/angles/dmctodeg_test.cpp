@@ -121,6 +121,11 @@ TEST(Dmctodeg, ErrorValueIsTheLargestFloat)
     // Stored into a float field it is still the largest finite float.
     EXPECT_EQ(static_cast<float>(angle_error), std::numeric_limits<float>::max());
     EXPECT_GT(angle_error, 360.0);
+    // And it is that float itself, widened: messages print it exactly.
+    EXPECT_EQ(angle_error, static_cast<double>(std::numeric_limits<float>::max()));
+    char shown[64];
+    std::snprintf(shown, sizeof shown, "%f", angle_error);
+    EXPECT_STREQ(shown, "340282346638528859811704183484516925440.000000");
 }
 
 TEST(Dmctodeg, LongTextsAreReadWithinBounds)

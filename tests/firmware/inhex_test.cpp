@@ -104,6 +104,15 @@ TEST(Inhexverify, FilesAndLines)
          "\a\aError: invalid type (06) for line 2 in Firmware file!\n"},
         {"long comment then record", std::string(600, ';') + "\n:00000006FA\n", -3,
          "\a\aError: invalid type (06) for line 3 in Firmware file!\n"},
+        // A NUL byte ends no line and hides nothing, wherever it stands.
+        {"NUL before a record", ":00000001FF\n" + std::string(1, '\0') + ":00000006FA\n", -9,
+         "\a\aError: NUL byte for line 2 in Firmware file!\n"},
+        {"NUL after a sound record", ":0400100012345678D8" + std::string(1, '\0') + "garbage\n", -9,
+         "\a\aError: NUL byte for line 1 in Firmware file!\n"},
+        {"NUL in a comment", "; built" + std::string(1, '\0') + "\n:00000001FF\n", -9,
+         "\a\aError: NUL byte for line 1 in Firmware file!\n"},
+        {"NUL tested before the sum", ":040010001234567800" + std::string(1, '\0') + "\n", -9,
+         "\a\aError: NUL byte for line 1 in Firmware file!\n"},
     };
     for (const FileCase &c : cases) {
         std::string out;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <pty.h>
 #include <string>
@@ -220,11 +221,17 @@ TEST_F(Port, EveryTableRateIsSet)
 
 TEST_F(Port, StandingTimeoutsFollowTheRate)
 {
+    // Read: one character time, rounded down. Write: twice that, rounded
+    // down, but never below one character time rounded up.
     const struct {
         int32_t rate;
         uint32_t read_multiplier, write_multiplier;
-    } cases[] = {{4800, 2, 4}, {9600, 1, 2}, {19200, 0, 1}, {38400, 0, 0}, {57600, 0, 0}, {110, 90, 181}};
+    } cases[] = {{110, 90, 181},  {300, 33, 66},   {600, 16, 33},  {1200, 8, 16},  {2400, 4, 8},
+                 {4800, 2, 4},    {9600, 1, 2},    {14400, 0, 1},  {19200, 0, 1},  {38400, 0, 1},
+                 {56000, 0, 1},   {57600, 0, 1},   {115200, 0, 1}};
+    static_assert(std::size(cases) == std::size(baud_table) - 1, "one case per rate of the table");
     for (const auto &c : cases) {
+        EXPECT_NE(get_baud(c.rate), nullptr) << c.rate;
         open_at(c.rate);
         EXPECT_EQ(port_timeouts.ReadIntervalTimeout, 0u) << c.rate;
         EXPECT_EQ(port_timeouts.ReadTotalTimeoutMultiplier, c.read_multiplier) << c.rate;

@@ -30,7 +30,7 @@ Pass   source    00   ABC
 Command> \a\aError: cannot open  good.rules
 \a\aError: Rule processing failed
 Command> \a\aError: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]
-\a\aError: my rules.txt[3]: invalid Latitude range [-90..90]: 340282349999999991754788743781432688640.000000:
+\a\aError: my rules.txt[3]: invalid Latitude range [-90..90]: 340282346638528859811704183484516925440.000000:
 pass circle 1 10:00:00 020:00:00
 \a\aError: Rule processing failed
 Command> No Rules are configured!  Implicit Rule Action is Drop

@@ -76,7 +76,7 @@ rule_rec float_rec(uint8_t kind, uint8_t action, std::array<float, 4> slots, int
 const uint8_t pass = action_pass, drop = action_drop;
 
 const std::string colon_2 = "\a\aError: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n";
-const std::string angle_error_text = "340282349999999991754788743781432688640.000000";
+const std::string angle_error_text = "340282346638528859811704183484516925440.000000";
 
 // Every file begins with an implicit drop line and a comment line; the line
 // under test comes after `before`, followed by `after`.
