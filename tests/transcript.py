@@ -3,6 +3,7 @@
 
 A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]":
 
+  --- args ARGS          the utility's command-line arguments (split like a shell)
   --- stdin              the utility's standard input
   --- stdout [startup]   the expected standard output; "startup" puts the
                          start-up text (banner, summary, blank line) first
@@ -198,8 +199,11 @@ def main():
     timeout = 60
     sim = None
     files = []
+    exe_args = []
     for name, arg, lines in parse(args.transcript):
-        if name == 'stdin':
+        if name == 'args':
+            exe_args = shlex.split(arg)
+        elif name == 'stdin':
             stdin = decode(lines)
         elif name == 'stdout':
             prefix = startup_text() if arg == 'startup' else b''
@@ -243,7 +247,7 @@ def main():
         for name, data in files:
             with open(os.path.join(work, name), 'wb') as f:
                 f.write(data)
-        cmd = shlex.split(args.exe)
+        cmd = shlex.split(args.exe) + exe_args
         log = os.path.join(work, 'sim.log')
         linked = None
         if sim is not None:
