@@ -13,7 +13,9 @@ if ! { cmake --preset default && cmake --build --preset default --target diriduz
 fi
 rm -f "$build_log"
 for a in "$@"; do
-  if [ "$a" = "--help" ]; then exec "$root/build/diriduzede-sim" --help; fi
+  case "$a" in
+    --help|-h|--version) exec "$root/build/diriduzede-sim" "$a" ;;
+  esac
 done
 log="$root/build/demo-device.log"
 echo "The simulated Diriduzede is COM1; what it receives and sends is logged in build/demo-device.log." >&2

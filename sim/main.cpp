@@ -3,12 +3,15 @@
 
 #include "core.h"
 
+#include "dz_version.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <getopt.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,8 +26,10 @@ core_settings core_opts = {
     .loader_window = 1000,
     .fw_version = "2.1a",
     .banner_file = nullptr,
-    .help = 0,
 };
+
+static long opt_help;
+static long opt_version;
 
 const sim_option core_option_table[] = {
     {"--com", "N", "run COMMAND with DIRIDUZEDE_COMN set to the device's port, end with it",
@@ -38,9 +43,11 @@ const sim_option core_option_table[] = {
      &core_opts.power_delay, nullptr},
     {"--loader-window", "MS", "time the loader prompt waits for 0x16 once the host took it (1000)",
      &core_opts.loader_window, nullptr},
-    {"--version", "TEXT", "the firmware version in the banner (2.1a)", nullptr, &core_opts.fw_version},
+    {"--fw-version", "TEXT", "the firmware version in the banner (2.1a)", nullptr,
+     &core_opts.fw_version},
     {"--banner-file", "FILE", "send the bytes of FILE as the banner", nullptr, &core_opts.banner_file},
-    {"--help", nullptr, "show this text", &core_opts.help, nullptr},
+    {"--help", nullptr, "show this text and exit (also -h)", &opt_help, nullptr},
+    {"--version", nullptr, "show the simulator's version and licence and exit", &opt_version, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -79,51 +86,62 @@ static void usage(FILE *out)
     }
 }
 
-static const sim_option *find_option(const char *name)
-{
-    for (const auto &g : option_groups)
-        for (const sim_option *o = g.rows; o->name != nullptr; o++)
-            if (std::strcmp(o->name, name) == 0)
-                return o;
-    return nullptr;
-}
-
 // The index of the first word of COMMAND, or -1 after a message.
 static int parse_options(int argc, char **argv)
 {
-    int i = 1;
-    for (; i < argc; i++) {
-        const char *word = argv[i];
-        if (std::strcmp(word, "--") == 0)
-            return i + 1;
-        const sim_option *o = find_option(word);
-        if (o == nullptr) {
-            std::fprintf(stderr, "diriduzede-sim: unknown option %s (see --help)\n", word);
+    static constexpr int max_options = 64;
+    option longs[max_options + 1] = {};
+    const sim_option *rows[max_options];
+    int count = 0;
+    for (const auto &g : option_groups)
+        for (const sim_option *o = g.rows; o->name != nullptr && count < max_options; o++) {
+            rows[count] = o;
+            // Codes above any character, so none is taken for a short option.
+            longs[count] = {o->name + 2, o->arg ? required_argument : no_argument, nullptr, 256 + count};
+            count++;
+        }
+    // '+': the options end at the first word that is none, COMMAND's own
+    // options are left to it.
+    for (;;) {
+        int code = getopt_long(argc, argv, "+h", longs, nullptr);
+        if (code == -1)
+            return optind;
+        if (code == 'h') {
+            opt_help = 1;
+            continue;
+        }
+        if (code < 256 || code >= 256 + count) {
+            std::fputs("Try 'diriduzede-sim --help' for more information.\n", stderr);
             return -1;
         }
+        const sim_option *o = rows[code - 256];
         if (o->arg == nullptr) {
             *o->number = 1;
             continue;
         }
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "diriduzede-sim: %s needs %s\n", word, o->arg);
-            return -1;
-        }
-        const char *value = argv[++i];
         if (o->text != nullptr) {
-            *o->text = value;
+            *o->text = optarg;
             continue;
         }
         char *end = nullptr;
         errno = 0;
-        long n = std::strtol(value, &end, 10);
-        if (end == value || *end != '\0' || errno != 0 || n < 0) {
-            std::fprintf(stderr, "diriduzede-sim: %s needs a number, not %s\n", word, value);
+        long n = std::strtol(optarg, &end, 10);
+        if (end == optarg || *end != '\0' || errno != 0 || n < 0) {
+            std::fprintf(stderr, "diriduzede-sim: %s needs a number, not %s\n", o->name, optarg);
             return -1;
         }
         *o->number = n;
     }
-    return argc;
+}
+
+static void version()
+{
+    std::fputs("diriduzede-sim (diriduzede) " DZ_VERSION "\n"
+               "Copyright (C) the diriduzede developers\n"
+               "License: MIT\n"
+               "This is free software: you are free to change and redistribute it.\n"
+               "There is NO WARRANTY, to the extent permitted by law.\n",
+               stdout);
 }
 
 static pid_t child_pid = -1;
@@ -236,8 +254,12 @@ int main(int argc, char **argv)
     int cmd = parse_options(argc, argv);
     if (cmd < 0)
         return 2;
-    if (core_opts.help) {
+    if (opt_help) {
         usage(stdout);
+        return 0;
+    }
+    if (opt_version) {
+        version();
         return 0;
     }
     if (core_opts.com != 0 && (core_opts.com > 99 || cmd >= argc)) {

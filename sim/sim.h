@@ -28,9 +28,8 @@ struct core_settings {
     long baud;                // --baud: the rate when the tty's settings give none
     long power_delay;         // --power-delay MS
     long loader_window;       // --loader-window MS
-    const char *fw_version;   // the firmware version in the banner
+    const char *fw_version;   // --fw-version TEXT: the firmware version in the banner
     const char *banner_file;  // --banner-file FILE
-    long help;                // --help
 };
 
 // Faults of the console and the line (device.cpp, line.cpp).

@@ -1,6 +1,6 @@
 The minor number is read after the first "." that follows "Version ", even
 when something stands between: "2-rc.1" reads as 2.1 and passes.
---- sim --version 2-rc.1
+--- sim --fw-version 2-rc.1
 --- stdin
 connect 1
 x

@@ -1,5 +1,5 @@
 A newer major version passes whatever its minor number.
---- sim --version 3.0
+--- sim --fw-version 3.0
 --- stdin
 connect 1
 x

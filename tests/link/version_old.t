@@ -1,6 +1,6 @@
 Firmware 2.0 is below the minimum 2.1: code 4, the port closed, so baud is
 refused.
---- sim --version 2.0
+--- sim --fw-version 2.0
 --- stdin
 connect 1
 baud 9600

@@ -125,6 +125,61 @@ class Device(unittest.TestCase):
         self.assertEqual((run.stdout, run.stderr), (b'here\n', b''))
 
 
+class CommandLine(unittest.TestCase):
+    def run_sim(self, *args):
+        return subprocess.run([SIM] + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=10)
+
+    def test_help_and_version_go_to_standard_output(self):
+        for args in (['--help'], ['-h'], ['--silent', '--help']):
+            run = self.run_sim(*args)
+            self.assertEqual((run.returncode, run.stderr), (0, b''), args)
+            self.assertTrue(run.stdout.startswith(b'Usage: diriduzede-sim '), args)
+            # Every part's options under its own title.
+            for title in (b'\nOptions:\n', b'\nFaults:\n', b'\nPacket mode (download):\n',
+                          b'\nFirmware loader:\n'):
+                self.assertIn(title, run.stdout)
+            self.assertIn(b'  --fw-version TEXT ', run.stdout)
+        run = self.run_sim('--version')
+        self.assertEqual((run.returncode, run.stderr), (0, b''))
+        lines = run.stdout.decode().split('\n')
+        self.assertRegex(lines[0], r'^diriduzede-sim \(diriduzede\) \d+\.\d+\S*$')
+        self.assertIn('License: MIT', lines)
+
+    def test_refusals_name_the_fault_and_exit_2(self):
+        cases = [
+            (['--no-such'], b"unrecognized option '--no-such'"),
+            (['--baud'], b"option '--baud' requires an argument"),
+            (['--baud=fast'], b'--baud needs a number, not fast'),
+            (['-x'], b"invalid option -- 'x'"),
+            (['--silent=1'], b"option '--silent' doesn't allow an argument"),
+            (['--com', '2'], b'--com N needs a number 1..99 and -- COMMAND'),
+        ]
+        for args, message in cases:
+            run = self.run_sim(*args)
+            self.assertEqual((run.returncode, run.stdout), (2, b''), args)
+            self.assertIn(message, run.stderr, args)
+
+    def test_options_take_their_value_after_an_equals_sign(self):
+        # --opt=value, and the played firmware version reaches the banner.
+        run = self.run_sim('--com=4', '--fw-version=9.9z', '--power-delay=500', '--no-loader', '--',
+                           sys.executable, '-c', CHECK_BANNER, '4')
+        self.assertEqual((run.returncode, run.stderr), (0, b''), run.stdout)
+        self.assertIn(b'Version 9.9z\r\n', run.stdout)
+
+
+# Opens DIRIDUZEDE_COMn (n from argv) and prints what comes until the banner's end.
+CHECK_BANNER = """
+import os, select, sys, termios, tty
+fd = os.open(os.environ['DIRIDUZEDE_COM' + sys.argv[1]], os.O_RDWR | os.O_NOCTTY)
+tty.setraw(fd)
+out = b''
+while b'console' not in out and select.select([fd], [], [], 5)[0]:
+    out += os.read(fd, 4096)
+sys.stdout.buffer.write(out)
+"""
+
+
 if __name__ == '__main__':
     SIM = sys.argv.pop(1)
     unittest.main()
