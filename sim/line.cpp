@@ -333,6 +333,13 @@ void sim_hangup()
     line_close();
 }
 
+void sim_stall()
+{
+    sim_log("stall: the line takes no more bytes from the host");
+    if (slave_fd >= 0)
+        tcflow(slave_fd, TCOOFF);
+}
+
 long sim_line_rate()
 {
     static constexpr struct {
@@ -385,6 +392,9 @@ void power_off()
         }
         sim_discard_host_input();
     }
+    // A stall ends with the power.
+    if (slave_fd >= 0)
+        tcflow(slave_fd, TCOON);
     rx_len = rx_pos = 0;
     pushed_back = -1;
 }

@@ -107,6 +107,7 @@ loader_settings loader_opts = {
     .no_loader = 0,
     .fw_status = nullptr,
     .fw_hangup = 0,
+    .fw_stall = 0,
     .save_firmware = nullptr,
 };
 
@@ -118,6 +119,8 @@ const sim_option loader_option_table[] = {
      nullptr, &loader_opts.fw_status},
     {"--fw-hangup", "N", "hang up the line when the Nth record line comes in", &loader_opts.fw_hangup,
      nullptr},
+    {"--fw-stall", "N", "stop taking bytes before the Nth record line (resends count): the host's write times out",
+     &loader_opts.fw_stall, nullptr},
     {"--save-firmware", "FILE", "write each record line the loader accepted to FILE, one per line",
      nullptr, &loader_opts.save_firmware},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
@@ -179,6 +182,9 @@ void loader_mode()
         sim_write(&b, 1, "identifier refused");
         return;
     }
+    // The stall comes before the answer that lets the host send its line.
+    if (loader_opts.fw_stall == 1)
+        sim_stall();
     if (sim_write(&a, 1, "identifier acknowledged") == sim_off)
         return;
 
@@ -200,6 +206,8 @@ void loader_mode()
             return;
         }
         int status = scheduled_status(count);
+        if (count + 1 == loader_opts.fw_stall)
+            sim_stall();
         if (status == -1) {
             sim_log("record line %ld: no answer, as scheduled", count);
             continue;

@@ -60,6 +60,7 @@ struct loader_settings {
     long no_loader;           // no loader prompt at power-on
     const char *fw_status;    // --fw-status N=S,...
     long fw_hangup;           // --fw-hangup N
+    long fw_stall;            // --fw-stall N
     const char *save_firmware;
 };
 
@@ -111,6 +112,10 @@ void sim_discard_host_input();
 
 // Closes the line for good (the --hangup fault).
 void sim_hangup();
+
+// The line takes no more bytes from the host, its output held as by flow
+// control, until the power goes: a write of the host's cannot finish.
+void sim_stall();
 
 // The rate the host set on the line, or --baud when it cannot be told.
 long sim_line_rate();

@@ -16,6 +16,7 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
                          with these simulator options (with --com-link the
                          simulator runs on its own and links its pty there)
   --- timeout            seconds the run may take (default 60)
+  --- env NAME=VALUE     an environment variable set for the run
   --- compare A B        after the run, files A and B of the run's folder
                          must be byte for byte the same
   --- not-windows WHY    skip the transcript for a Windows build
@@ -200,6 +201,7 @@ def main():
     sim = None
     files = []
     exe_args = []
+    env = dict(os.environ)
     for name, arg, lines in parse(args.transcript):
         if name == 'args':
             exe_args = shlex.split(arg)
@@ -220,6 +222,11 @@ def main():
             timeout = float(''.join(lines).strip())
         elif name == 'file':
             files.append((arg, decode(lines)))
+        elif name == 'env':
+            key, eq, value = arg.partition('=')
+            if not eq:
+                sys.exit('%s: env section without NAME=VALUE' % args.transcript)
+            env[key] = value
         elif name == 'sim':
             sim = arg
         elif name == 'compare':
@@ -259,7 +266,7 @@ def main():
                 cmd = [args.sim, '--com', '1', '--log', log] + sim.split() + ['--'] + cmd
         try:
             run = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE,
-                                 stderr=subprocess.PIPE, cwd=work, timeout=timeout)
+                                 stderr=subprocess.PIPE, cwd=work, timeout=timeout, env=env)
         except subprocess.TimeoutExpired:
             sys.exit('FAIL: no exit within %g s' % timeout)
         finally:

@@ -10,6 +10,7 @@ std::vector<int> fake_replies;
 int fake_ack_rest;
 int fake_fail_write;
 int fake_closes;
+int fake_open_result;
 static size_t next_reply;
 
 void fake_reset()
@@ -20,6 +21,7 @@ void fake_reset()
     fake_ack_rest = 0;
     fake_fail_write = 0;
     fake_closes = 0;
+    fake_open_result = 0;
     next_reply = 0;
 }
 
@@ -49,5 +51,6 @@ int read_port(const char *, void *buf, int size, int timeout_ms)
     return 1;
 }
 
+int open_port(const char *, int32_t) { return fake_open_result; }
 void close_port() { fake_closes++; }
 void purge_port() {}

@@ -17,5 +17,6 @@ extern std::vector<int> fake_replies;        // next replies; -1 means silence
 extern int fake_ack_rest;                    // reply ACK once fake_replies is used up
 extern int fake_fail_write;                  // write number (from 1) that fails, 0 none
 extern int fake_closes;
+extern int fake_open_result;                 // what open_port returns
 
 void fake_reset();
