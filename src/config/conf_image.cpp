@@ -38,7 +38,9 @@ void conf_reset()
     digi_path_count = 0;
 }
 
-static const char *yes_no(uint16_t flag) { return flag ? "Yes" : "No"; }
+namespace {
+
+const char *yes_no(uint16_t flag) { return flag ? "Yes" : "No"; }
 static const char *en_dis(uint16_t flag) { return flag ? "En" : "Dis"; }
 
 static const char *action_text(uint16_t action)
@@ -49,6 +51,8 @@ static const char *action_text(uint16_t action)
         return "Pass";
     return "?";
 }
+
+} // namespace
 
 void conf_display()
 {
@@ -73,4 +77,9 @@ void conf_display()
               yes_no(c.log_port), yes_no(c.fix_valid), yes_no(c.pass_no_position),
               yes_no(c.halt_on_error), yes_no(c.drop_mangled),
               static_cast<unsigned>(c.rule_count), action_text(c.implicit_action));
+}
+
+int default_connect_rate()
+{
+    return static_cast<int>(conf_image.link_on_dstar ? conf_image.dstar_baud : conf_image.host_baud);
 }

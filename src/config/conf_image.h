@@ -64,3 +64,6 @@ extern int32_t digi_path_count;          // components held in digi_path, never 
 
 void conf_reset();
 void conf_display();
+
+// The rate connect uses when none is given: read from the image each time.
+int default_connect_rate();

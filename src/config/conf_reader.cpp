@@ -4,78 +4,13 @@
 #include "config/conf_image.h"
 #include "link/baud.h"
 #include "shell/console.h"
-#include "shell/shell.h"
+#include "shell/lines.h"
+#include "shell/state.h"
+#include "shell/words.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
-
-char line_buf[line_size];
-char line_copy[line_size];
-
-namespace {
-
-// Characters read ahead and given back, for the reading under way.
-int held[2];
-int held_count;
-
-int get_char(std::FILE *file) { return held_count > 0 ? held[--held_count] : std::getc(file); }
-
-void unget_char(int c)
-{
-    if (c != EOF)
-        held[held_count++] = c;
-}
-
-} // namespace
-
-void line_read_begin() { held_count = 0; }
-
-// When a piece fills the buffer its line end is taken with it, so a line of
-// exactly 255 characters is one line and the line numbers after it stay right.
-int line_read(std::FILE *file)
-{
-    const int max = line_size - 1;
-    int n = 0;
-    bool ended = false;
-    bool cr_taken = false; // the CR of a CR LF met after a full piece
-    while (n < max) {
-        int c = get_char(file);
-        if (c == EOF)
-            break;
-        if (c == '\n') {
-            ended = true;
-            break;
-        }
-        line_buf[n++] = static_cast<char>(c);
-    }
-    if (!ended && n == max) {
-        int c = get_char(file);
-        if (c == '\n') {
-            ended = true;
-        } else if (c == '\r') {
-            int d = get_char(file);
-            if (d == '\n') {
-                ended = true;
-                cr_taken = true;
-            } else {
-                unget_char(d);
-                unget_char(c);
-            }
-        } else {
-            unget_char(c);
-        }
-    }
-    if (std::ferror(file))
-        return line_read_error;
-    if (n == 0 && !ended)
-        return line_end_of_file;
-    if (ended && !cr_taken && n > 0 && line_buf[n - 1] == '\r')
-        n--;
-    line_buf[n] = '\0';
-    std::memcpy(line_copy, line_buf, static_cast<size_t>(n) + 1);
-    return n;
-}
+#include <iterator>
 
 namespace {
 
@@ -111,7 +46,7 @@ constexpr conf_keyword conf_keywords[] = {
     {"relay", item_relay},         {"widemax", item_widemax},   {"widetotal", item_widetotal},
     {"dupewin", item_dupewin},     {"digipath", item_digipath},
 };
-static_assert(sizeof conf_keywords / sizeof conf_keywords[0] == 17);
+static_assert(std::size(conf_keywords) == 17);
 
 // Result codes of conf_process.
 constexpr int conf_no_name = -1;
@@ -133,63 +68,6 @@ constexpr int digi_slots = 8;
 constexpr int wide_limit = 6;
 
 int line_number;
-long comment_at; // offset of the first comment character, -1 for none
-char *word_pos;
-
-char *line_word(const char *delimiters) { return split_word(&word_pos, delimiters); }
-
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// The token is the keyword or a leading part of it, in any case.
-bool keyword_matches(const char *token, const char *keyword)
-{
-    for (; *token != '\0'; token++, keyword++)
-        if (*keyword == '\0' || ascii_lower(*token) != ascii_lower(*keyword))
-            return false;
-    return true;
-}
-
-bool is_digit_of(char c, int base)
-{
-    if (base == 16)
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    return c >= '0' && c < '0' + base;
-}
-
-// Leading blanks, an optional sign and digits; stops at the first other
-// character, no digits read as 0. With prefixed, 0x or 0X means hexadecimal
-// and a leading 0 octal. Values beyond an int are held at its limits.
-int read_int(const char *p, bool prefixed)
-{
-    while (*p == ' ' || *p == '\t' || *p == '\v' || *p == '\f')
-        p++;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    int base = 10;
-    if (prefixed && p[0] == '0') {
-        if ((p[1] == 'x' || p[1] == 'X') && is_digit_of(p[2], 16)) {
-            base = 16;
-            p += 2;
-        } else {
-            base = 8;
-        }
-    }
-    long long value = 0;
-    for (; is_digit_of(*p, base); p++) {
-        int digit = *p <= '9' ? *p - '0' : ascii_lower(*p) - 'a' + 10;
-        if (value <= INT_MAX)
-            value = value * base + digit;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
 
 // The next argument of the line, or nullptr after the "missing" message with
 // its code in *result: -11 when there is none, -8 when it stands only inside
@@ -197,7 +75,7 @@ int read_int(const char *p, bool prefixed)
 char *take_argument(const char *what, const char *delimiters, int *result)
 {
     char *token = line_word(delimiters);
-    if (token == nullptr || (comment_at >= 0 && token - line_buf > comment_at)) {
+    if (token == nullptr || after_comment(token)) {
         print_msg("\a\aError: line %d: missing %s argument: %s\n", line_number, what, line_copy);
         *result = token == nullptr ? conf_bad_argument : conf_in_comment;
         return nullptr;
@@ -211,7 +89,7 @@ int take_baud(uint32_t *field)
     const char *token = take_argument("Baud", argument_delims, &result);
     if (token == nullptr)
         return result;
-    int baud = read_int(token, false);
+    int baud = read_int(token, int_skip_blanks);
     if (get_baud(baud) == nullptr) {
         print_msg("\a\aError: line %d: invalid Baud argument: %d: %s\n", line_number, baud, line_copy);
         return conf_bad_argument;
@@ -275,7 +153,7 @@ int take_number(const char *what, uint16_t *field, int low, int high, bool prefi
     const char *token = take_argument(what, argument_delims, &result);
     if (token == nullptr)
         return result;
-    int value = read_int(token, prefixed);
+    int value = read_int(token, int_skip_blanks | (prefixed ? int_prefixed : 0));
     if (value < low || value > high) {
         print_msg("\a\aError: line %d: invalid %s argument range [%d..%d]: %d: %s\n", line_number, what, low,
                   high, value, line_copy);
@@ -378,9 +256,7 @@ int process_line(int length, int *items)
         print_msg("\a\aError: line %d: line holds a NUL byte: %s\n", line_number, line_copy);
         return conf_nul_byte;
     }
-    const char *comment = std::strpbrk(line_buf, "#/;");
-    comment_at = comment != nullptr ? comment - line_buf : -1;
-    word_pos = line_buf;
+    line_words_begin();
 
     const char *token = line_word(keyword_delims);
     if (token == nullptr || std::strchr("#/;", token[0]) != nullptr)
@@ -388,8 +264,8 @@ int process_line(int length, int *items)
 
     int found = -1;
     int matches = 0;
-    for (int i = 0; i < static_cast<int>(sizeof conf_keywords / sizeof conf_keywords[0]); i++) {
-        if (keyword_matches(token, conf_keywords[i].keyword)) {
+    for (int i = 0; i < static_cast<int>(std::size(conf_keywords)); i++) {
+        if (prefix_matches(token, conf_keywords[i].keyword)) {
             matches++;
             found = i;
         }

@@ -5,7 +5,7 @@
 #include "link/port.h"
 #include "rules/rule_table.h"
 #include "shell/console.h"
-#include "shell/shell.h"
+#include "shell/state.h"
 
 #include <cstdio>
 #include <cstring>
@@ -80,10 +80,12 @@ int dwn_download()
     return 0;
 }
 
+namespace {
+
 // Reads an answer of at most 255 characters into cmd_line; true for yes.
 // What an over-long answer leaves on its line is thrown away, so it never
 // reaches the prompt as a command.
-static bool dwn_ask(const char *question)
+bool dwn_ask(const char *question)
 {
     print_msg("%s", question);
     if (!read_console_line(cmd_line, cmd_line_size)) {
@@ -97,6 +99,8 @@ static bool dwn_ask(const char *question)
     }
     return true;
 }
+
+} // namespace
 
 void cmd_download()
 {

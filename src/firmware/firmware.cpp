@@ -4,7 +4,8 @@
 #include "link/connect.h"
 #include "link/port.h"
 #include "shell/console.h"
-#include "shell/shell.h"
+#include "shell/state.h"
+#include "shell/lines.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -15,7 +16,7 @@ char fw_file_name[256];
 
 namespace {
 
-constexpr int32_t fw_rate = 19200;
+constexpr int fw_rate = 19200;
 constexpr int fw_max_errors = 10;
 constexpr int fw_warn_minutes = 5;
 constexpr long fw_power_seconds = 20;

@@ -37,7 +37,9 @@ int fw_read_line(FILE *file, char line[fw_line_size])
     return n;
 }
 
-static int hex_digit(char c)
+namespace {
+
+int hex_digit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -47,6 +49,8 @@ static int hex_digit(char c)
         return c - 'A' + 10;
     return -1;
 }
+
+} // namespace
 
 int hex_field(const char *text, int width)
 {

@@ -2,13 +2,13 @@
 
 #include "shell/console.h"
 
-const int32_t *get_baud(int32_t rate)
+const int *get_baud(int rate)
 {
     if (rate == 0) {
         print_msg("get_baud: Error: invalid baud: %ld\n", static_cast<long>(rate));
         return nullptr;
     }
-    for (const int32_t *row = baud_table; *row != 0; row++)
+    for (const int *row = baud_table; *row != 0; row++)
         if (*row == rate)
             return row;
     return nullptr;

@@ -2,17 +2,21 @@
 
 #include "link/port.h"
 #include "shell/console.h"
-#include "shell/shell.h"
+#include "config/conf_image.h"
+#include "link/hexdump.h"
+#include "shell/state.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 
 char rx_buf[1024];
-long link_baud;
+int link_baud;
+
+namespace {
 
 // Finds text in the first length bytes of buf, terminator or not.
-static const char *find_text(const char *buf, int length, const char *text)
+const char *find_text(const char *buf, int length, const char *text)
 {
     int n = static_cast<int>(std::strlen(text));
     for (int i = 0; i + n <= length; i++)
@@ -20,6 +24,8 @@ static const char *find_text(const char *buf, int length, const char *text)
             return buf + i;
     return nullptr;
 }
+
+} // namespace
 
 void drain_port(void *scratch, int size)
 {
@@ -30,22 +36,24 @@ void drain_port(void *scratch, int size)
     purge_port();
 }
 
+namespace {
+
 // The version after "Version ": the major number, and the minor number
 // after the first "." that follows (0 when the banner has none).
-static void read_version(const char *text, long *major, long *minor)
+void read_version(const char *text, long *major, long *minor)
 {
     *major = std::strtol(text, nullptr, 10);
     const char *dot = std::strchr(text, '.');
     *minor = dot != nullptr ? std::strtol(dot + 1, nullptr, 10) : 0;
 }
 
-static int plain_connect(long rate)
+int plain_connect(int rate)
 {
     if (connected == 1) {
         print_msg("\a\aError: already Connected!\n");
         return 1;
     }
-    if (open_port(port_name, static_cast<int32_t>(rate)) != 0) {
+    if (open_port(port_name, rate) != 0) {
         print_msg("\a\aError: could not open COM port %s\n", port_name);
         return 2;
     }
@@ -90,7 +98,7 @@ static int plain_connect(long rate)
     if (code == 0) {
         int m = read_port(port_name, rx_buf, sizeof rx_buf, 2000);
         char expected[40];
-        std::snprintf(expected, sizeof expected, "Connected %ld", rate);
+        std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
         if (find_text(rx_buf, m, expected) == nullptr) {
             print_msg("\n\a\aError: did not receive the Diriduzede Connected string!\nExpected %s\n", expected);
             hexdump(stdout, 1, "Got", rx_buf, m, 10);
@@ -102,12 +110,12 @@ static int plain_connect(long rate)
         return code;
     }
     std::fputs("\n", stdout);
-    print_msg("\aConnected at %ld\n", rate);
+    print_msg("\aConnected at %ld\n", static_cast<long>(rate));
     connected = 1;
     return 0;
 }
 
-static int resync(long rate)
+int resync(int rate)
 {
     static constexpr unsigned char cr = 0x0d;
     int code = 0;
@@ -117,7 +125,7 @@ static int resync(long rate)
     } else {
         int m = read_port(port_name, rx_buf, sizeof rx_buf, 20000);
         if (find_text(rx_buf, m, "Rudoda> ") != nullptr) {
-            print_msg("\aConnected at %ld\n", rate);
+            print_msg("\aConnected at %ld\n", static_cast<long>(rate));
             connected = 1;
             return 0;
         }
@@ -129,70 +137,12 @@ static int resync(long rate)
     return code;
 }
 
-int dev_connect(long rate, int mode)
+} // namespace
+
+int dev_connect(int rate, int mode)
 {
-    print_msg("Connecting at %ld...\n", rate);
+    print_msg("Connecting at %ld...\n", static_cast<long>(rate));
     return mode == connect_resync ? resync(rate) : plain_connect(rate);
-}
-
-void hexdump(FILE *stream, int flags, const char *name, const void *buf, int length, int rows_per_header)
-{
-    if (stream == nullptr)
-        return;
-    if (buf == nullptr) {
-        std::fputs("hexdump: invalid param buf ptr\n", stream);
-        return;
-    }
-    if (length < 0) {
-        std::fprintf(stream, "hexdump: invalid param len %d\n", length);
-        return;
-    }
-    const char *sep = (name != nullptr && name[0] != '\0') ? ": " : "";
-    if (flags == 0) {
-        if (name == nullptr)
-            std::fprintf(stream, "hexdump: buffer addr 0x%p, length %d (0x%x):\n", buf, length,
-                         static_cast<unsigned>(length));
-        else
-            std::fprintf(stream, "hexdump: %s%sbuffer addr 0x%p, length %d (0x%x):\n", name, sep, buf, length,
-                         static_cast<unsigned>(length));
-    } else if (flags & 1) {
-        if (name == nullptr)
-            std::fprintf(stream, "hexdump: length %d (0x%x):\n", length, static_cast<unsigned>(length));
-        else
-            std::fprintf(stream, "%s%slength %d (0x%x):\n", name, sep, length, static_cast<unsigned>(length));
-    } else if (flags & 2) {
-        std::fprintf(stream, "length %d (0x%x):\n", length, static_cast<unsigned>(length));
-    }
-
-    static const char header[] =
-        "Dec  Hex |  0  1  2  3  4  5  6  7    8  9  a  b  c  d  e  f | 0123456789abcdef\n";
-    const auto *bytes = static_cast<const unsigned char *>(buf);
-    for (int row = 0, at = 0; at < length; row++, at += 16) {
-        if (rows_per_header != 0 && row % rows_per_header == 0) {
-            if (row != 0)
-                std::fputs("\n", stream);
-            std::fputs(header, stream);
-        }
-        int count = length - at < 16 ? length - at : 16;
-        char line[96];
-        int n = std::snprintf(line, sizeof line, "%4d %04x| ", at, static_cast<unsigned>(at));
-        for (int i = 0; i < 16; i++) {
-            if (i < count)
-                n += std::snprintf(line + n, sizeof line - n, "%02x ", bytes[at + i]);
-            else
-                n += std::snprintf(line + n, sizeof line - n, "   ");
-            if (i == 7)
-                n += std::snprintf(line + n, sizeof line - n, "  ");
-        }
-        line[n++] = '|';
-        line[n++] = ' ';
-        for (int i = 0; i < count; i++) {
-            unsigned char c = bytes[at + i];
-            line[n++] = (c >= 0x20 && c <= 0x7e) ? static_cast<char>(c) : '.';
-        }
-        line[n++] = '\n';
-        std::fwrite(line, 1, static_cast<size_t>(n), stream);
-    }
 }
 
 void cmd_connect()
@@ -210,9 +160,9 @@ void cmd_connect()
     if (port == 0)
         return;
     const char *rate = next_word(", \t");
-    link_baud = rate != nullptr ? std::strtol(rate, nullptr, 10) : default_connect_rate();
+    link_baud = rate != nullptr ? rate_arg(rate) : default_connect_rate();
     if (!is_device_baud(link_baud)) {
-        print_msg("\a\aError: invalid baud rate: %ld\n", link_baud);
+        print_msg("\a\aError: invalid baud rate: %d\n", link_baud);
         return;
     }
     std::snprintf(port_name, sizeof port_name, "COM%d", port);
@@ -230,13 +180,13 @@ void cmd_baud()
         print_msg("\a\aError: missing argument: baud\n");
         return;
     }
-    link_baud = std::strtol(word, nullptr, 10);
+    link_baud = rate_arg(word);
     if (!is_device_baud(link_baud)) {
-        print_msg("\a\aError: invalid baud rate: %ld\n", link_baud);
+        print_msg("\a\aError: invalid baud rate: %d\n", link_baud);
         return;
     }
     char text[32];
-    int len = std::snprintf(text, sizeof text, "host %ld\r", link_baud);
+    int len = std::snprintf(text, sizeof text, "host %d\r", link_baud);
     if (write_port(port_name, text, len) < 0) {
         print_msg("\a\aError: wrote Host Baud command, got error on port %s\n", port_name);
         close_port();

@@ -3,10 +3,8 @@
 // The connection with the device: connect, baud and disconnect, the connect
 // exchange and the dump of what the device sent.
 
-#include <cstdio>
-
 extern char rx_buf[1024];  // the device's replies; the firmware loader's too
-extern long link_baud;     // the rate connect or baud last asked for
+extern int link_baud;      // the rate connect or baud last asked for
 
 constexpr int connect_plain = 0;   // dev_connect: open, banner, version, attention
 constexpr int connect_resync = 1;  // dev_connect: CR and prompt after "host <rate>"
@@ -17,20 +15,13 @@ constexpr long power_on_wait_s = 20;
 
 // 0 when the device confirmed the link, else the code of the failing step
 // (1 to 8). Prints its messages, sets connected, closes the port on failure.
-int dev_connect(long rate, int mode);
+int dev_connect(int rate, int mode);
 
 // Reads the line until a read of 100 ms brings nothing, then purges both
 // queues. A device that never falls silent (a running digipeater logging
 // its traffic) is cut off after drain_limit_ms of continuous data.
 constexpr int drain_limit_ms = 2000;
 void drain_port(void *scratch, int size);
-
-// Dumps length bytes of buf to stream in rows of 16 with hex and text
-// columns, the column header every rows_per_header rows (0: never).
-// flags bit 0: short title with name; bit 1 (without bit 0): length only;
-// other non-zero flags: no title.
-void hexdump(FILE *stream, int flags, const char *name, const void *buf, int length,
-             int rows_per_header);
 
 // The shell's commands; each takes its words with next_word.
 void cmd_connect();

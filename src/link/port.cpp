@@ -36,7 +36,7 @@ int refuse(sys_comm_prop *prop, int result)
 
 } // namespace
 
-int open_port(const char *name, int32_t rate)
+int open_port(const char *name, int rate)
 {
     if (name == nullptr) {
         print_msg("open_port: Error: port null argument\n");
@@ -74,7 +74,7 @@ int open_port(const char *name, int32_t rate)
     return 0;
 }
 
-int set_comm_prop(const char *name, int32_t rate)
+int set_comm_prop(const char *name, int rate)
 {
     if (name == nullptr) {
         print_msg("set_comm_prop: Error: port null argument\n");

@@ -13,11 +13,11 @@ extern sys_timeouts port_timeouts;  // the standing time-outs
 
 // 0 when the port is open, set up and purged; -1 null name, -2 the system
 // refused to open it, -3 set_comm_prop failed, -14 time-outs refused.
-int open_port(const char *name, int32_t rate);
+int open_port(const char *name, int rate);
 
 // 0 when 8N1 without handshaking at rate is in force; -1 to -13 on failure,
 // from -3 on with the port closed.
-int set_comm_prop(const char *name, int32_t rate);
+int set_comm_prop(const char *name, int rate);
 
 // The number of bytes received, 0 to size, within
 // size * (10000 / rate) + timeout_ms + 10 ms (standing time-outs for 0).

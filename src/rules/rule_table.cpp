@@ -52,16 +52,18 @@ const char *rule_cmd_name(int code)
 // Each argument text of a row holds at most 19 characters.
 constexpr size_t arg_text_size = 20;
 
+namespace {
+
 // A radius or range: "%-.3f" followed by the label, or, when that would not
 // fit (values from about 1e9 up), the same in exponent form.
-static void format_amount(char *text, float value, const char *label)
+void format_amount(char *text, float value, const char *label)
 {
     int n = std::snprintf(text, arg_text_size, "%-.3f%s", static_cast<double>(value), label);
     if (n < 0 || static_cast<size_t>(n) >= arg_text_size)
         std::snprintf(text, arg_text_size, "%.3e%s", static_cast<double>(value), label);
 }
 
-static void format_call(char *text, const rule_rec &rec)
+void format_call(char *text, const rule_rec &rec)
 {
     char call[rule_call_size + 1];
     std::memcpy(call, rec.args[0], rule_call_size);
@@ -77,7 +79,7 @@ static void format_call(char *text, const rule_rec &rec)
         std::snprintf(text, arg_text_size, "%-*s", rule_call_size, call);
 }
 
-static void display_rule(const rule_rec &rec)
+void display_rule(const rule_rec &rec)
 {
     char t[4][arg_text_size] = {};
     double f1 = rule_get_float(rec, 1), f2 = rule_get_float(rec, 2);
@@ -122,6 +124,8 @@ static void display_rule(const rule_rec &rec)
     print_msg("%-6s %-9s %02x   %s %s %s %s\n", action, rule_cmd_name(rec.kind), rec.action & ~action_mask & 0xFF,
               t[0], t[1], t[2], t[3]);
 }
+
+} // namespace
 
 void rules_display()
 {

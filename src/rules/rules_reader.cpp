@@ -2,10 +2,11 @@
 
 #include "angles/angles.h"
 #include "config/conf_image.h"
-#include "config/conf_reader.h"
 #include "rules/rule_table.h"
 #include "shell/console.h"
-#include "shell/shell.h"
+#include "shell/lines.h"
+#include "shell/state.h"
+#include "shell/words.h"
 
 #include <cerrno>
 #include <cfloat>
@@ -16,39 +17,89 @@
 #include <cstring>
 #include <strings.h>
 
+// Result codes of a reading, one for each way a line can fail.
+enum rules_result {
+    rr_no_name = -1,
+    rr_cannot_open = -2,
+    rr_bad_action = -3,
+    rr_action_not_handled = -4,
+    rr_missing_command = -5,
+    rr_rule_limit = -6,
+    rr_bad_command = -7,
+    rr_destin_in_comment = -8,
+    rr_bad_ssid = -9,
+    rr_destin_too_long = -10,
+    rr_no_destin = -11,
+    rr_source_too_long = -11,
+    rr_source_in_comment = -12,
+    rr_no_source = -13,
+    rr_range_in_comment = -14,
+    rr_bad_radius = -16,
+    rr_circle_lat_in_comment = -17,
+    rr_circle_lat_range = -19,
+    rr_circle_lon_in_comment = -20,
+    rr_circle_lon_range = -22,
+    rr_circle_no_lon = -23,
+    rr_circle_no_lat = -24,
+    rr_no_radius = -25,
+    rr_direction_in_comment = -26,
+    rr_bad_direction = -27,
+    rr_compass_lat_in_comment = -29,
+    rr_compass_lat_range = -31,
+    rr_compass_lon_in_comment = -32,
+    rr_compass_lon_range = -34,
+    rr_compass_no_lon = -35,
+    rr_compass_no_lat = -36,
+    rr_no_direction = -37,
+    rr_lat1_in_comment = -38,
+    rr_lat1_range = -40,
+    rr_lon1_in_comment = -41,
+    rr_lon1_range = -43,
+    rr_lat2_in_comment = -44,
+    rr_lat2_range = -46,
+    rr_lon2_in_comment = -47,
+    rr_lon2_range = -49,
+    rr_no_lon2 = -50,
+    rr_no_lat2 = -51,
+    rr_no_lon1 = -52,
+    rr_no_lat1 = -53,
+    rr_angle1_in_comment = -54,
+    rr_angle1_range = -57,
+    rr_angle2_in_comment = -58,
+    rr_angle2_range = -60,
+    rr_inner_in_comment = -61,
+    rr_bad_inner = -62,
+    rr_bad_outer = -66,
+    rr_no_inner = -67,
+    rr_no_angle2 = -68,
+    rr_no_angle1 = -69,
+    rr_kind_not_handled = -70,
+    rr_missing_arguments = -71,
+};
+static_assert(rules_read_failed == -72);
+
+namespace {
+
 // Working state of one reading.
-static const char *file_name;
-static std::FILE *file;
-static int32_t line_number; // counts up to INT32_MAX and stays there
-static size_t comment_pos;  // index of the first # / ; in the line, or no_comment
-static char *word_pos;      // where the next word of line_buf begins
-static int32_t rule_lines;
-static int32_t implicit_lines;
-static rule_rec *next_rec;
-static uint8_t action_code;
+const char *file_name;
+std::FILE *file;
+int32_t line_number; // counts up to INT32_MAX and stays there
+int32_t rule_lines;
+int32_t implicit_lines;
+rule_rec *next_rec;
+uint8_t action_code;
 
-constexpr size_t no_comment = SIZE_MAX;
-
-static const char comment_chars[] = "#/;";
-
-static void words_start() { word_pos = line_buf; }
-
-static char *line_word(const char *delimiters) { return split_word(&word_pos, delimiters); }
-
-static bool after_comment(const char *word)
-{
-    return comment_pos != no_comment && static_cast<size_t>(word - line_buf) > comment_pos;
-}
+const char comment_chars[] = "#/;";
 
 // "\a\aError: file[line]: text:\n" and the line.
-static int fail(int code, const char *text)
+int fail(int code, const char *text)
 {
     print_msg("\a\aError: %s[%d]: %s:\n%s\n", file_name, static_cast<int>(line_number), text, line_copy);
     return code;
 }
 
 // The same with the number that was read.
-static int fail_value(int code, const char *text, double value)
+int fail_value(int code, const char *text, double value)
 {
     print_msg("\a\aError: %s[%d]: %s: %f:\n%s\n", file_name, static_cast<int>(line_number), text, value,
               line_copy);
@@ -58,7 +109,7 @@ static int fail_value(int code, const char *text, double value)
 // A plain decimal number: optional sign, digits with an optional fraction,
 // an optional exponent. Text that does not begin with a number reads as 0;
 // nothing else (no blanks, hexadecimal, infinity or NaN) is taken.
-static double plain_number(const char *text)
+double plain_number(const char *text)
 {
     const char *p = text;
     if (*p == '+' || *p == '-')
@@ -93,33 +144,10 @@ static double plain_number(const char *text)
     return std::strtod(number, nullptr);
 }
 
-// An integer: optional sign, digits up to the first other character; no digits
-// read as 0. Values beyond an int stop at its limits.
-static int integer_reading(const char *text)
-{
-    const char *p = text;
-    bool negative = *p == '-';
-    if (*p == '+' || *p == '-')
-        p++;
-    long long value = 0;
-    while (*p >= '0' && *p <= '9') {
-        if (value <= INT_MAX)
-            value = value * 10 + (*p - '0');
-        p++;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
 // A value that a float holds without overflow.
-static bool fits_float(double value) { return std::fabs(value) <= FLT_MAX; }
+bool fits_float(double value) { return std::fabs(value) <= FLT_MAX; }
 
-static void start_record(uint8_t kind)
+void start_record(uint8_t kind)
 {
     next_rec->kind = kind;
     next_rec->action = action_code;
@@ -127,21 +155,21 @@ static void start_record(uint8_t kind)
     next_rec->line_no = static_cast<uint16_t>(line_number < UINT16_MAX ? line_number : UINT16_MAX);
 }
 
-static void store_rule()
+void store_rule()
 {
     next_rec++;
     rule_lines++;
 }
 
 // destin and source.
-static int call_rule(uint8_t kind)
+int call_rule(uint8_t kind)
 {
     bool destin = kind == kind_destin;
     char *word = line_word(" \t,#/;");
     if (word == nullptr)
-        return destin ? fail(-11, "missing Destination") : fail(-13, "missing Source");
+        return destin ? fail(rr_no_destin, "missing Destination") : fail(rr_no_source, "missing Source");
     if (after_comment(word))
-        return destin ? fail(-8, "missing Destination string") : fail(-12, "missing Source string");
+        return destin ? fail(rr_destin_in_comment, "missing Destination string") : fail(rr_source_in_comment, "missing Source string");
     start_record(kind);
     if (word[0] == '*') {
         next_rec->action |= mod_any | mod_prefix;
@@ -153,11 +181,11 @@ static int call_rule(uint8_t kind)
         *star = '\0';
     } else if (char *dash = std::strchr(word, '-')) {
         *dash = '\0';
-        int ssid = integer_reading(dash + 1);
+        int ssid = read_int(dash + 1, int_decimal);
         if (ssid < 0 || ssid > 15) {
             print_msg("\a\aError: %s[%d]: invalid SSID range [0..15]: %d:\n%s\n", file_name,
                       static_cast<int>(line_number), ssid, line_copy);
-            return -9;
+            return rr_bad_ssid;
         }
         next_rec->action |= mod_ssid;
         next_rec->args[1][0] = static_cast<uint8_t>(ssid);
@@ -166,7 +194,7 @@ static int call_rule(uint8_t kind)
     if (length > rule_call_size) {
         print_msg("\a\aError: %s[%d]: %s is too long: %s:\n%s\n", file_name, static_cast<int>(line_number),
                   destin ? "Destination" : "Source", word, line_copy);
-        return destin ? -10 : -11;
+        return destin ? rr_destin_too_long : rr_source_too_long;
     }
     std::memcpy(next_rec->args[0], word, length);
     store_rule();
@@ -187,7 +215,7 @@ struct angle_arg {
 
 // 0 and the value in *value, or the failure code. A first argument begins
 // the record (begin_kind) once its word is there.
-static int read_angle(const angle_arg &arg, double *value, uint8_t begin_kind = 0)
+int read_angle(const angle_arg &arg, double *value, uint8_t begin_kind = 0)
 {
     char *word = line_word(arg.delimiters);
     if (word == nullptr)
@@ -202,29 +230,19 @@ static int read_angle(const angle_arg &arg, double *value, uint8_t begin_kind = 
     return 0;
 }
 
-static const char lat_end[] = "\t,";
-static const char lon_end[] = "\t,#/;";
+const char lat_end[] = "\t,";
+const char lon_end[] = "\t,#/;";
 
-static int circle_rule()
+// The latitude and longitude that end a circle or compass rule, into the
+// record's third and fourth values; the rule is stored when both are good.
+int position_tail(const angle_arg &lat_arg, const angle_arg &lon_arg)
 {
-    char *word = line_word(" \t,");
-    if (word == nullptr)
-        return fail(-25, "missing Radius");
-    if (after_comment(word))
-        return fail(-14, "missing Range");
-    start_record(kind_circle);
-    double radius = plain_number(word);
-    // Checked as stored too: a float must hold it and it must not round to 0.
-    if (!(radius > 0) || !fits_float(radius) || !(static_cast<float>(radius) > 0))
-        return fail_value(-16, "invalid Circle Radius, must be > 0", radius);
-    rule_set_float(*next_rec, 1, static_cast<float>(radius));
     double lat, lon;
-    int rc = read_angle({lat_end, -24, -17, "missing Latitude", -19, "invalid Latitude range [-90..90]", -90, 90}, &lat);
+    int rc = read_angle(lat_arg, &lat);
     if (rc)
         return rc;
     rule_set_float(*next_rec, 2, static_cast<float>(lat));
-    rc = read_angle({lon_end, -23, -20, "missing Longitude", -22, "invalid Longitude range [-180..180]", -180, 180},
-                    &lon);
+    rc = read_angle(lon_arg, &lon);
     if (rc)
         return rc;
     rule_set_float(*next_rec, 3, static_cast<float>(lon));
@@ -232,13 +250,32 @@ static int circle_rule()
     return 0;
 }
 
-static int compass_rule()
+int circle_rule()
 {
     char *word = line_word(" \t,");
     if (word == nullptr)
-        return fail(-37, "missing Compass Direction");
+        return fail(rr_no_radius, "missing Radius");
     if (after_comment(word))
-        return fail(-26, "missing Direction");
+        return fail(rr_range_in_comment, "missing Range");
+    start_record(kind_circle);
+    double radius = plain_number(word);
+    // Checked as stored too: a float must hold it and it must not round to 0.
+    if (!(radius > 0) || !fits_float(radius) || !(static_cast<float>(radius) > 0))
+        return fail_value(rr_bad_radius, "invalid Circle Radius, must be > 0", radius);
+    rule_set_float(*next_rec, 1, static_cast<float>(radius));
+    return position_tail({lat_end, rr_circle_no_lat, rr_circle_lat_in_comment, "missing Latitude", rr_circle_lat_range,
+                          "invalid Latitude range [-90..90]", -90, 90},
+                         {lon_end, rr_circle_no_lon, rr_circle_lon_in_comment, "missing Longitude",
+                          rr_circle_lon_range, "invalid Longitude range [-180..180]", -180, 180});
+}
+
+int compass_rule()
+{
+    char *word = line_word(" \t,");
+    if (word == nullptr)
+        return fail(rr_no_direction, "missing Compass Direction");
+    if (after_comment(word))
+        return fail(rr_direction_in_comment, "missing Direction");
     int dir = 0;
     for (int i = 1; i < compass_count && dir == 0; i++)
         if (strcasecmp(word, compass_names[i]) == 0)
@@ -246,31 +283,23 @@ static int compass_rule()
     if (dir == 0) {
         print_msg("\a\aError: %s[%d]: invalid compass Direction %s:\n%s\n", file_name,
                   static_cast<int>(line_number), word, line_copy);
-        return -27;
+        return rr_bad_direction;
     }
     start_record(kind_compass);
     next_rec->args[0][0] = static_cast<uint8_t>(dir);
-    double lat, lon;
-    int rc = read_angle({lat_end, -36, -29, "missing Latitude", -31, "invalid Latitude range [-90..90]", -90, 90}, &lat);
-    if (rc)
-        return rc;
-    rule_set_float(*next_rec, 2, static_cast<float>(lat));
-    rc = read_angle({lon_end, -35, -32, "missing Longitude", -34, "invalid Longitude range [-180..180]", -180, 180},
-                    &lon);
-    if (rc)
-        return rc;
-    rule_set_float(*next_rec, 3, static_cast<float>(lon));
-    store_rule();
-    return 0;
+    return position_tail({lat_end, rr_compass_no_lat, rr_compass_lat_in_comment, "missing Latitude",
+                          rr_compass_lat_range, "invalid Latitude range [-90..90]", -90, 90},
+                         {lon_end, rr_compass_no_lon, rr_compass_lon_in_comment, "missing Longitude",
+                          rr_compass_lon_range, "invalid Longitude range [-180..180]", -180, 180});
 }
 
-static int rectangle_rule()
+int rectangle_rule()
 {
-    static const angle_arg corners[4] = {
-        {lat_end, -53, -38, "missing Latitude1", -40, "invalid Latitude1 range [-90..90]", -90, 90},
-        {lat_end, -52, -41, "missing Longitude1", -43, "invalid Longitude1 range [-180..180]", -180, 180},
-        {lat_end, -51, -44, "missing Latitude2", -46, "invalid Latitude2 range [-90..90]", -90, 90},
-        {lon_end, -50, -47, "missing Longitude2", -49, "invalid Longitude2 range [-180..180]", -180, 180},
+    const angle_arg corners[4] = {
+        {lat_end, rr_no_lat1, rr_lat1_in_comment, "missing Latitude1", rr_lat1_range, "invalid Latitude1 range [-90..90]", -90, 90},
+        {lat_end, rr_no_lon1, rr_lon1_in_comment, "missing Longitude1", rr_lon1_range, "invalid Longitude1 range [-180..180]", -180, 180},
+        {lat_end, rr_no_lat2, rr_lat2_in_comment, "missing Latitude2", rr_lat2_range, "invalid Latitude2 range [-90..90]", -90, 90},
+        {lon_end, rr_no_lon2, rr_lon2_in_comment, "missing Longitude2", rr_lon2_range, "invalid Longitude2 range [-180..180]", -180, 180},
     };
     for (int i = 0; i < 4; i++) {
         double value;
@@ -283,29 +312,29 @@ static int rectangle_rule()
     return 0;
 }
 
-static int sector_rule()
+int sector_rule()
 {
     double angle1, angle2;
-    int rc = read_angle({lat_end, -69, -54, "missing Angle1", -57, "invalid Angle1, range [0..360]", 0, 360}, &angle1,
+    int rc = read_angle({lat_end, rr_no_angle1, rr_angle1_in_comment, "missing Angle1", rr_angle1_range, "invalid Angle1, range [0..360]", 0, 360}, &angle1,
                         kind_sector);
     if (rc)
         return rc;
     rule_set_float(*next_rec, 1, static_cast<float>(angle1));
-    rc = read_angle({lat_end, -68, -58, "missing Angle2", -60, "invalid Angle2, range [0..360]", 0, 360}, &angle2);
+    rc = read_angle({lat_end, rr_no_angle2, rr_angle2_in_comment, "missing Angle2", rr_angle2_range, "invalid Angle2, range [0..360]", 0, 360}, &angle2);
     if (rc)
         return rc;
     rule_set_float(*next_rec, 2, static_cast<float>(angle2));
 
     char *word = line_word(" \t,#/;");
     if (word == nullptr)
-        return fail(-67, "missing Inner Range");
+        return fail(rr_no_inner, "missing Inner Range");
     if (after_comment(word))
-        return fail(-61, "missing Inner Range");
+        return fail(rr_inner_in_comment, "missing Inner Range");
     if (word[0] < '0' || word[0] > '9')
-        return fail(-62, "invalid or missing Inner Range");
+        return fail(rr_bad_inner, "invalid or missing Inner Range");
     double inner = plain_number(word);
     if (!fits_float(inner))
-        return fail(-62, "invalid or missing Inner Range");
+        return fail(rr_bad_inner, "invalid or missing Inner Range");
     float stored_inner = static_cast<float>(inner);
     rule_set_float(*next_rec, 3, stored_inner);
 
@@ -314,14 +343,14 @@ static int sector_rule()
         double outer = plain_number(word);
         // Compared as stored, so that the outer range stays above the inner one.
         if (!fits_float(outer) || !(static_cast<float>(outer) > stored_inner))
-            return fail_value(-66, "invalid Outer Range, must be > Inner Range", outer);
+            return fail_value(rr_bad_outer, "invalid Outer Range, must be > Inner Range", outer);
         rule_set_float(*next_rec, 4, static_cast<float>(outer));
     }
     store_rule();
     return 0;
 }
 
-static int implicit_rule()
+int implicit_rule()
 {
     conf_image.implicit_action = action_code == action_drop ? implicit_drop : implicit_pass;
     implicit_lines++;
@@ -330,11 +359,9 @@ static int implicit_rule()
 }
 
 // One line already in line_buf: 0 when it is accepted or skipped.
-static int process_line()
+int process_line()
 {
-    size_t pos = std::strcspn(line_buf, comment_chars);
-    comment_pos = line_buf[pos] != '\0' ? pos : no_comment;
-    words_start();
+    line_words_begin();
 
     char *word = line_word(" \t,");
     if (word == nullptr || std::strchr(comment_chars, word[0]) != nullptr)
@@ -349,44 +376,43 @@ static int process_line()
     if (action == nullptr) {
         print_msg("\a\aError: %s[%d]: action %s invalid:\n%s\n", file_name, static_cast<int>(line_number), word,
                   line_copy);
-        return -3;
+        return rr_bad_action;
     }
     if (action->code != action_drop && action->code != action_pass) {
         print_msg("\a\aInternal Error: processing error 1: %s[%d]:\n%s\n", file_name,
                   static_cast<int>(line_number), line_copy);
-        return -4;
+        return rr_action_not_handled;
     }
     action_code = static_cast<uint8_t>(action->code);
 
     word = line_word(" \t,");
     if (word == nullptr)
-        return fail(-71, "missing arguments");
+        return fail(rr_missing_arguments, "missing arguments");
     if (std::strchr(comment_chars, word[0]) != nullptr)
-        return fail(-5, "missing command");
+        return fail(rr_missing_command, "missing command");
 
     if (rule_lines >= rule_max) {
         print_msg("\a\aError: %s[%d]: rule limit (%d) exceeded:\n%s\n", file_name, static_cast<int>(line_number),
                   rule_max, line_copy);
-        return -6;
+        return rr_rule_limit;
     }
 
-    size_t length = std::strlen(word);
     int matches = 0;
     const rule_cmd_row *cmd = nullptr;
     for (const rule_cmd_row &row : rule_cmds)
-        if (std::strlen(row.name) >= length && strncasecmp(row.name, word, length) == 0) {
+        if (prefix_matches(word, row.name)) {
             matches++;
             cmd = &row;
         }
     if (matches > 1) {
         print_msg("\a\aError: %s[%d]: Ambiguous command: %d:\n%s\n", file_name, static_cast<int>(line_number),
                   matches, line_copy);
-        return -7;
+        return rr_bad_command;
     }
     if (matches == 0) {
         print_msg("\a\aError: %s[%d]: command %s invalid:\n%s\n", file_name, static_cast<int>(line_number), word,
                   line_copy);
-        return -7;
+        return rr_bad_command;
     }
 
     switch (cmd->code) {
@@ -406,9 +432,11 @@ static int process_line()
     default:
         print_msg("\a\aError: Internal processing error 2: %s[%d]:\n%s\n", file_name,
                   static_cast<int>(line_number), line_copy);
-        return -70;
+        return rr_kind_not_handled;
     }
 }
+
+} // namespace
 
 int rules_read(std::FILE *in, const char *name)
 {
@@ -451,12 +479,12 @@ int rules_process(const char *name)
 {
     if (name == nullptr) {
         print_msg("rules_process: Error: param rfp is invalid\n");
-        return -1;
+        return rr_no_name;
     }
     std::FILE *in = open_input_file(name, "rb");
     if (in == nullptr) {
         print_msg("\a\aError: cannot open %s\n", name);
-        return -2;
+        return rr_cannot_open;
     }
     int rc = rules_read(in, name);
     std::fclose(in);

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 int print_msg(const char *fmt, ...)
@@ -22,4 +23,17 @@ int print_msg(const char *fmt, ...)
     std::vsnprintf(big.data(), big.size(), fmt, ap);
     va_end(ap);
     return static_cast<int>(std::fwrite(big.data(), 1, static_cast<size_t>(n), stdout));
+}
+
+bool read_console_line(char *buf, int size)
+{
+    if (std::fgets(buf, size, stdin) == nullptr)
+        return false;
+    if (std::strchr(buf, '\n') == nullptr) {
+        int c;
+        do
+            c = std::getchar();
+        while (c != '\n' && c != EOF);
+    }
+    return true;
 }

@@ -7,7 +7,7 @@
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
 #include "shell/console.h"
-#include "shell/shell.h"
+#include "shell/commands.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 #include "config/conf_image.h"
 #include "shell/console.h"
+#include "shell/commands.h"
 #include "shell/options.h"
-#include "shell/shell.h"
 
 #include <cstdio>
 

@@ -1,7 +1,8 @@
 #include "config/conf_reader.h"
 
 #include "config/conf_image.h"
-#include "shell/shell.h"
+#include "shell/state.h"
+#include "support/failing_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The shell's dispatch is not part of this test.
-void dispatch(int) {}
 
 namespace {
 
@@ -129,6 +128,9 @@ TEST(ConfProcess, CallAndSsid)
         {"ssid 08\n", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 0); }},
         {"ssid 0b11\n", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 0); }},
         {"ssid 12x\n", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 12); }},
+        // Numbers skip a leading \v or \f (the rules reader's SSID does not).
+        {"ssid \v5\n", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 5); }},
+        {"ssid \f0x0c\n", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 12); }},
         {"ssid 16\n", -11, "\a\aError: line 1: invalid SSID argument range [0..15]: 16: ssid 16\n"},
         {"ssid -1\n", -11, "\a\aError: line 1: invalid SSID argument range [0..15]: -1: ssid -1\n"},
         {"ssid 0x7fffffffff\n", -11,
@@ -432,32 +434,10 @@ TEST(ConfProcess, FailureLeavesTheFlagAsItWas)
     std::remove(path.c_str());
 }
 
-// A stream that gives some bytes and then fails, as a disk or network file can.
-struct failing_source {
-    const char *data;
-    size_t left;
-};
-
-ssize_t failing_read(void *cookie, char *buf, size_t size)
-{
-    auto *src = static_cast<failing_source *>(cookie);
-    if (src->left == 0) {
-        errno = EIO;
-        return -1;
-    }
-    size_t n = size < src->left ? size : src->left;
-    std::memcpy(buf, src->data, n);
-    src->data += n;
-    src->left -= n;
-    return static_cast<ssize_t>(n);
-}
-
 TEST(ConfRead, ReadErrorPartwayIsAFailure)
 {
     for (const char *text : {"call ab1\nssid 3\n", "call ab1\nssid 3"}) {
-        failing_source src = {text, std::strlen(text)};
-        cookie_io_functions_t io = {failing_read, nullptr, nullptr, nullptr};
-        std::FILE *file = fopencookie(&src, "r", io);
+        std::FILE *file = failing_stream(text, std::strlen(text));
         ASSERT_NE(file, nullptr);
         conf_reset();
         conf_processed = 0;

@@ -1,9 +1,11 @@
 #include "config/conf_image.h"
 #include "download/download.h"
 #include "download/packet.h"
-#include "fake_port.h"
 #include "rules/rule_table.h"
-#include "shell/shell.h"
+#include "shell/state.h"
+
+#include "support/bytes.h"
+#include "support/fake_port.h"
 
 #include <gtest/gtest.h>
 
@@ -12,23 +14,8 @@
 #include <string>
 #include <vector>
 
-// The shell's dispatch is not under test here.
-void dispatch(int) {}
 
 namespace {
-
-std::string bytes(std::initializer_list<int> list)
-{
-    std::string s;
-    for (int b : list)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
-
-std::string framed(const unsigned char *pkt, int length)
-{
-    return std::string(reinterpret_cast<const char *>(pkt), static_cast<size_t>(length));
-}
 
 struct CmdCase {
     const char *name;

@@ -1,5 +1,7 @@
 #include "download/packet.h"
-#include "fake_port.h"
+
+#include "support/bytes.h"
+#include "support/fake_port.h"
 
 #include <gtest/gtest.h>
 
@@ -9,19 +11,6 @@
 #include <vector>
 
 namespace {
-
-std::string bytes(std::initializer_list<int> list)
-{
-    std::string s;
-    for (int b : list)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
-
-std::string framed(const unsigned char *pkt, int length)
-{
-    return std::string(reinterpret_cast<const char *>(pkt), static_cast<size_t>(length));
-}
 
 // Direct, bit by bit, non-augmented: polynomial 0x1021, initial value 0x1D0F.
 uint16_t crc_bitwise(const unsigned char *p, size_t n)

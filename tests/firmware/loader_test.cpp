@@ -2,9 +2,9 @@
 // identifier (-9). On a pseudo-terminal a hang-up shows in the read before
 // them, so no line produces these: the scripted port stands in.
 
-#include "fake_port.h"
-#include "firmware/firmware.h"
-#include "shell/shell.h"
+#include "shell/commands.h"
+#include "shell/state.h"
+#include "support/fake_port.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,6 @@
 #include <string>
 #include <vector>
 
-// The shell's dispatch, for the one command these tests run.
-void dispatch(int code)
-{
-    if (code == code_firmware)
-        cmd_firmware();
-}
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "link/connect.h"
 #include "link/port.h"
-#include "shell/shell.h"
+#include "shell/state.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,6 @@
 #include <thread>
 #include <unistd.h>
 
-// The shell's dispatch lives with the executable; no command runs here.
-void dispatch(int) {}
 
 namespace {
 

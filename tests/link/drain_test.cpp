@@ -12,8 +12,6 @@
 #include <thread>
 #include <unistd.h>
 
-// The shell's dispatch lives with the executable; no command runs here.
-void dispatch(int) {}
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "link/connect.h"
+#include "link/hexdump.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-// The shell's dispatch lives with the executable; no command runs here.
-void dispatch(int) {}
 
 namespace {
 

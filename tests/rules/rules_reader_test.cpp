@@ -2,7 +2,8 @@
 #include "config/conf_image.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
-#include "shell/shell.h"
+#include "shell/state.h"
+#include "support/failing_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,6 @@
 #include <sys/stat.h>
 #include <vector>
 
-// The shell's dispatch lives with the executable; these tests never run commands.
-void dispatch(int) {}
 
 namespace {
 
@@ -110,6 +109,10 @@ std::vector<rule_case> cases()
         {.line = "pass ds ABC", .rec = call_rec(kind_destin, pass, "ABC")},
         {.line = "pass so,ABC", .rec = call_rec(kind_source, pass, "ABC")},
         {.line = "pass src ABC-", .rec = call_rec(kind_source, pass | mod_ssid, "ABC", 0)},
+        // The SSID takes no leading \v or \f (the configuration reader's numbers do).
+        {.line = "pass src ABC-\v5", .rec = call_rec(kind_source, pass | mod_ssid, "ABC", 0)},
+        {.line = "pass src ABC-\f5", .rec = call_rec(kind_source, pass | mod_ssid, "ABC", 0)},
+        {.line = "pass src ABC-+5", .rec = call_rec(kind_source, pass | mod_ssid, "ABC", 5)},
         {.line = "pass src AB*-3", .rec = call_rec(kind_source, pass | mod_prefix, "AB")},
         {.line = "pass src AB-*", .rec = call_rec(kind_source, pass | mod_prefix, "AB-")},
         {.line = "pass src *", .rec = call_rec(kind_source, pass | mod_any | mod_prefix, "")},
@@ -354,34 +357,11 @@ TEST(RulesReader, FilesThatDoNotOpenChangeNothing)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "rules_process: Error: param rfp is invalid\n");
 }
 
-// A stream that gives its text and then fails as a disk would.
-struct failing_stream {
-    const char *text;
-    size_t left;
-};
-
-ssize_t failing_read(void *cookie, char *buf, size_t size)
-{
-    failing_stream *s = static_cast<failing_stream *>(cookie);
-    if (s->left == 0) {
-        errno = EIO;
-        return -1;
-    }
-    size_t n = size < s->left ? size : s->left;
-    std::memcpy(buf, s->text, n);
-    s->text += n;
-    s->left -= n;
-    return static_cast<ssize_t>(n);
-}
-
 TEST(RulesReader, ReadErrorPartwayIsAFailure)
 {
     // Two whole lines, then part of a third, then the error.
     const char text[] = "drop implicit\npass src ABC\npass src D";
-    failing_stream s{text, sizeof text - 1};
-    cookie_io_functions_t io{};
-    io.read = failing_read;
-    std::FILE *f = fopencookie(&s, "r", io);
+    std::FILE *f = failing_stream(text, sizeof text - 1);
     ASSERT_NE(f, nullptr);
     rules_processed = 1;
     testing::internal::CaptureStdout();

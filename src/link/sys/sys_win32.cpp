@@ -26,20 +26,24 @@ static_assert(sys_dtr_control_disable == DTR_CONTROL_DISABLE && sys_rts_control_
 static_assert(sys_purge_txclear == PURGE_TXCLEAR && sys_purge_rxclear == PURGE_RXCLEAR);
 static_assert(sizeof(sys_handle) == sizeof(HANDLE));
 
+namespace {
+
 // The line settings record as the driver reported it; sys_set_line changes
 // the fields of sys_line in it and leaves the driver's others as they were.
-static DCB port_dcb;
+DCB port_dcb;
 // The time-outs in force, for a read that has to go on (see sys_read).
-static COMMTIMEOUTS port_cto;
-static DWORD last_error;
+COMMTIMEOUTS port_cto;
+DWORD last_error;
 
-static HANDLE handle_of(sys_handle h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE handle_of(sys_handle h) { return reinterpret_cast<HANDLE>(h); }
 
 static int failed()
 {
     last_error = GetLastError();
     return -1;
 }
+
+} // namespace
 
 int sys_port_path(const char *name, char *path, int size)
 {
@@ -148,8 +152,10 @@ int sys_set_timeouts(sys_handle h, const sys_timeouts *timeouts)
     return 0;
 }
 
+namespace {
+
 // Drops the zero bytes of p[0..n) in place; the count kept.
-static DWORD strip_nulls(unsigned char *p, DWORD n)
+DWORD strip_nulls(unsigned char *p, DWORD n)
 {
     DWORD kept = 0;
     for (DWORD i = 0; i < n; i++)
@@ -157,6 +163,8 @@ static DWORD strip_nulls(unsigned char *p, DWORD n)
             p[kept++] = p[i];
     return kept;
 }
+
+} // namespace
 
 int sys_read(sys_handle h, void *buf, int size, int *received)
 {

@@ -1,22 +1,13 @@
-#include "shell/shell.h"
+#include "shell/commands.h"
 
 #include "config/conf_image.h"
-#include "shell/console.h"
 #include "dz_version.h"
+#include "shell/console.h"
+#include "shell/state.h"
+#include "shell/words.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <strings.h>
-#include <sys/stat.h>
-
-int connected;
-int conf_processed;
-int rules_processed;
-
-char cmd_line[cmd_line_size];
-char last_cmd[cmd_line_size];
-char cmd_word[40];
 
 const char version_text[] = "Version " DZ_VERSION;
 
@@ -41,86 +32,11 @@ const cmd_row cmd_table[cmd_count] = {
     {0, code_exit, "x", "", "Same as exit"},
 };
 
-bool is_device_baud(long rate)
-{
-    for (int32_t b : device_bauds)
-        if (b == rate)
-            return true;
-    return false;
-}
-
-long default_connect_rate()
-{
-    return conf_image.link_on_dstar ? static_cast<long>(conf_image.dstar_baud)
-                                    : static_cast<long>(conf_image.host_baud);
-}
-
-static char *word_pos;
-
-void words_begin(char *text) { word_pos = text; }
-
-char *split_word(char **pos, const char *delimiters)
-{
-    if (*pos == nullptr)
-        return nullptr;
-    char *start = *pos + std::strspn(*pos, delimiters);
-    if (*start == '\0') {
-        *pos = start;
-        return nullptr;
-    }
-    char *end = start + std::strcspn(start, delimiters);
-    if (*end != '\0')
-        *end++ = '\0';
-    *pos = end;
-    return start;
-}
-
-char *next_word(const char *delimiters) { return split_word(&word_pos, delimiters); }
-
-bool read_console_line(char *buf, int size)
-{
-    if (std::fgets(buf, size, stdin) == nullptr)
-        return false;
-    if (std::strchr(buf, '\n') == nullptr) {
-        int c;
-        do
-            c = std::getchar();
-        while (c != '\n' && c != EOF);
-    }
-    return true;
-}
-
-std::FILE *open_input_file(const char *name, const char *mode)
-{
-    std::FILE *file = std::fopen(name, mode);
-    struct stat info;
-    if (file != nullptr && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
-        std::fclose(file);
-        return nullptr;
-    }
-    return file;
-}
-
-int port_number_arg(const char *word)
-{
-    long n = std::strtol(word, nullptr, 10);
-    if (n == 0 && strncasecmp(word, "com", 3) == 0)
-        n = std::strtol(word + 3, nullptr, 10);
-    if (n < 1 || n > 20) {
-        print_msg("\a\aError: invalid COM port number (1..20): %s\n", word);
-        return 0;
-    }
-    return static_cast<int>(n);
-}
-
 int match_command(const char *word)
 {
-    size_t n = std::strlen(word);
     int found = -1;
     for (int i = 0; i < cmd_count; i++) {
-        if (std::strlen(cmd_table[i].name) < n)
-            continue;
-        if (strncasecmp(cmd_table[i].name, word, n) != 0)
+        if (!prefix_matches(word, cmd_table[i].name))
             continue;
         if (found >= 0)
             return -2;
@@ -138,7 +54,7 @@ void print_banner()
 
 void help_summary()
 {
-    long def = default_connect_rate();
+    int def = default_connect_rate();
     print_msg("\n\t\tCommand Summary:\n%-10s %-20s %s\n", "Command", "Arguments", "Comments");
     for (const cmd_row &row : cmd_table) {
         if (!row.shown)
@@ -146,27 +62,33 @@ void help_summary()
         print_msg("%-10s %-20s %s\n", row.name, row.args, row.comment);
         if (row.code == code_baud) {
             print_msg("%-10s Valid Baud Rates:\t", "");
-            for (int32_t b : device_bauds)
+            for (int b : device_bauds)
                 print_msg(b == def ? "[%ld] " : "%ld ", static_cast<long>(b));
             print_msg("\n\n");
         }
     }
 }
 
-void run_command_line()
+int command_code()
 {
     words_begin(cmd_line);
     char *word = next_word(", \t");
     if (word == nullptr)
-        return;
+        return -1;
     std::snprintf(cmd_word, sizeof cmd_word, "%s", word);
     int row = match_command(word);
     if (row == -1)
         print_msg("\a\aError: unknown command: %s\n", word);
     else if (row == -2)
         print_msg("\a\aError: ambiguous command: %s\n", word);
-    else
-        dispatch(cmd_table[row].code);
+    return row < 0 ? -1 : cmd_table[row].code;
+}
+
+void run_command_line()
+{
+    int code = command_code();
+    if (code >= 0)
+        dispatch(code);
 }
 
 int shell_loop()

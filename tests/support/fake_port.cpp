@@ -1,4 +1,4 @@
-#include "fake_port.h"
+#include "support/fake_port.h"
 
 #include "link/port.h"
 
@@ -11,7 +11,12 @@ int fake_ack_rest;
 int fake_fail_write;
 int fake_closes;
 int fake_open_result;
-static size_t next_reply;
+
+namespace {
+
+size_t next_reply;
+
+} // namespace
 
 void fake_reset()
 {
@@ -51,6 +56,6 @@ int read_port(const char *, void *buf, int size, int timeout_ms)
     return 1;
 }
 
-int open_port(const char *, int32_t) { return fake_open_result; }
+int open_port(const char *, int) { return fake_open_result; }
 void close_port() { fake_closes++; }
 void purge_port() {}

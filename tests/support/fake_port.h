@@ -1,7 +1,8 @@
 #pragma once
 
-// A scripted stand-in for the serial layer: records every write and answers
-// each read from a list of replies.
+// A scripted stand-in for the serial layer (link/port.h): records every
+// write and answers each read from a list of replies. Linked before the
+// libraries under test, it takes the place of the real port.
 
 #include <string>
 #include <vector>
