@@ -39,10 +39,9 @@ int hex_value(char c)
     return -1;
 }
 
-// The status the loader gives a line by itself: ACK for a sound record,
-// 0x11 without the start character, 0x12 for a bad checksum, bad digits or a
-// length that does not match the record's length field.
-unsigned char check_record(const std::string &line)
+} // namespace
+
+unsigned char loader_check_line(const std::string &line)
 {
     if (line.empty() || line[0] != ':')
         return no_start;
@@ -62,6 +61,8 @@ unsigned char check_record(const std::string &line)
         return bad_sum;
     return ack;
 }
+
+namespace {
 
 // The scheduled answer to the Nth record line: a byte, -1 for silence, -2 for
 // none scheduled.
@@ -218,7 +219,7 @@ void loader_mode()
         else if (overflow)
             b = buffer_full;
         else
-            b = check_record(line);
+            b = loader_check_line(line);
         char what[64];
         std::snprintf(what, sizeof what, "status of record line %ld%s", count, status >= 0 ? " (scheduled)" : "");
         // Saved before the answer, so whoever has the ACK finds the line saved.

@@ -363,11 +363,23 @@ bool take_data(const unsigned char *pkt, int len)
 
 } // namespace
 
-void packet_mode()
+void packet_begin()
 {
     make_crc_table();
     gathering = image_none;
     conf_done = rules_done = false;
+}
+
+bool packet_intact(const unsigned char *frame, int len) { return crc_run(frame, len) == 0; }
+
+bool packet_take(const unsigned char *frame, int len)
+{
+    return gathering == image_none ? take_command(frame, len) : take_data(frame, len);
+}
+
+void packet_mode()
+{
+    packet_begin();
     long number = 1; // of the packet now expected; a resend keeps it
     long naks_sent = 0;
     bool finished = false;
@@ -417,7 +429,7 @@ void packet_mode()
             sim_log("packet %ld: no reply (--no-reply)", number);
             continue;
         }
-        if (crc_run(pkt, len) != 0) {
+        if (!packet_intact(pkt, len)) {
             sim_log("packet %ld: crc error, NAK", number);
             if (sim_write(&nak, 1, "NAK") == sim_off)
                 return;
@@ -437,8 +449,7 @@ void packet_mode()
             continue;
         }
         bool is_command = gathering == image_none;
-        bool ok = is_command ? take_command(pkt, len) : take_data(pkt, len);
-        if (!ok) {
+        if (!packet_take(pkt, len)) {
             if (sim_write(&nak, 1, "NAK") == sim_off)
                 return;
             continue;

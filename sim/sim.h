@@ -6,6 +6,8 @@
 // console lives in device.cpp, the packet mode of a download in packet.cpp,
 // the firmware loader in loader.cpp.
 
+#include <string>
+
 // One command-line option. A row with arg == nullptr is a flag and sets
 // *number to 1; otherwise the argument goes to *number (a decimal number)
 // or to *text. Tables end with a row whose name is nullptr.
@@ -130,3 +132,16 @@ void sim_log_bytes(const char *what, const void *bytes, int count);
 void packet_mode();  // after the console took "download\r\n"
 void loader_mode();  // after the host answered the loader prompt 0x05 with 0x16 (already read)
 bool loader_setup(); // checks the loader's options once at start; false after a message
+
+// The frame decoding of packet mode apart from the line: packet_begin()
+// starts a download, packet_intact() checks a whole frame's crc, and
+// packet_take() takes an intact frame as the device does (true: ACK).
+void packet_begin();
+bool packet_intact(const unsigned char *frame, int len);
+bool packet_take(const unsigned char *frame, int len);
+
+// The status the loader gives a record line (its CR not included) by itself:
+// ACK 0x06 for a sound record, 0x11 without the start character, 0x12 for a
+// bad checksum, bad digits or a length that does not match its length field.
+unsigned char loader_check_line(const std::string &line);
+
