@@ -51,7 +51,7 @@ uint8_t ref_sum(const char *t)
 }
 
 // The file's lines as the verifier reads them: pieces of at most 511
-// characters, without their LF, or their CR LF.
+// characters, without their line end.
 std::vector<std::string> ref_lines(const uint8_t *data, size_t size)
 {
     std::vector<std::string> lines;
@@ -67,11 +67,11 @@ std::vector<std::string> ref_lines(const uint8_t *data, size_t size)
             }
             line += c;
         }
-        if (ended && !line.empty() && line.back() == '\r')
+        // A CR before the LF belongs to the line end; so does one at the end
+        // of the file, and one that ends a full piece when the LF follows.
+        if (!line.empty() && line.back() == '\r' && (ended || i == size || data[i] == '\n')) {
             line.pop_back();
-        else if (!ended && line.size() == 511 && line.back() == '\r' && (i == size || data[i] == '\n')) {
-            line.pop_back();
-            if (i < size)
+            if (!ended && i < size)
                 i++;
         }
         lines.push_back(line);
