@@ -46,8 +46,8 @@ FRAMES = [21, 64, 64, 21] + [64] * 6 + [8, 21]
 CONSOLE_BYTES = 11    # ctrl-C, then "download\r\n", before the first frame
 
 
-class Fault(Exception):
-    pass
+# The simulator's option for the firmware version it plays.
+VERSION_OPTION = '--fw-version'
 
 
 def firmware_records(examples):
@@ -72,7 +72,7 @@ def draw(rng, records):
     if rng.random() < 0.04:
         # The banner's text, and the version the utility reads from it.
         text, old = rng.choice([('2.0', '2.0'), ('1.9', '1.9'), ('2.0b', '2.0')])
-        opts += ['--version', text]
+        opts += [VERSION_OPTION, text]
         kinds.append('old version')
     # The download.
     download = None
@@ -375,6 +375,9 @@ def main():
     expected = {'conf': images_test.conf_image(len(rules), 0x64), 'rules': b''.join(rules)}
     helptext = subprocess.run([args.sim, '--help'], stdout=subprocess.PIPE).stdout.decode()
     sim_extra = ['--fast'] if '--fast' in helptext else []
+    global VERSION_OPTION
+    if '--fw-version' not in helptext:
+        VERSION_OPTION = '--version'
 
     numbers = [args.session] if args.session is not None else range(1, args.sessions + 1)
     kinds = collections.Counter()
