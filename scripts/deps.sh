@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, if any is missing.
 # Usage: scripts/deps.sh [extra-package...]
 set -euo pipefail
-need=(g++ cmake make libgtest-dev python3 "$@")
+need=(g++ cmake make libgtest-dev python3 mandoc "$@")
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")

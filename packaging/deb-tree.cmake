@@ -1,0 +1,12 @@
+# Run by CPack on the staged tree of the .deb, before it is packed.
+if(NOT CPACK_GENERATOR STREQUAL "DEB")
+  return()
+endif()
+set(doc ${CPACK_TEMPORARY_DIRECTORY}/usr/share/doc/diriduzede)
+set(man ${CPACK_TEMPORARY_DIRECTORY}/usr/share/man/man1)
+foreach(f ${man}/diriduzede.1 ${man}/diriduzede-sim.1 ${doc}/changelog)
+  execute_process(COMMAND gzip -9n ${f} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "gzip ${f} failed")
+  endif()
+endforeach()
