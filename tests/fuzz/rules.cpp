@@ -7,12 +7,9 @@
 #include "config/conf_image.h"
 #include "rules/rule_table.h"
 #include "rules/rules_reader.h"
-#include "shell/shell.h"
+#include "shell/state.h"
 
 #include <cstring>
-
-// The reader never reaches the shell's dispatch.
-void dispatch(int) {}
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

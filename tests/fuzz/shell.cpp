@@ -10,7 +10,8 @@
 
 #include "config/conf_image.h"
 #include "rules/rule_table.h"
-#include "shell/shell.h"
+#include "shell/commands.h"
+#include "shell/state.h"
 
 #include <csetjmp>
 #include <cstdlib>
