@@ -4,6 +4,7 @@
 #include "core.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -34,6 +35,17 @@ static long rx_count;     // bytes received since power-on, for --hangup
 static int pushed_back = -1;
 static unsigned char rx_buf[256];
 static int rx_len, rx_pos;
+
+// The line's pace, each way: one character of 10 bits at the line's rate.
+// A byte from the host is there for the device one character time after the
+// one before it, and no sooner than one character time after it came in;
+// a byte to the host goes out one character time after the one before it.
+// The device may take a byte before its time, as long as nothing it does
+// shows before then: its answers start no sooner than rx_ready.
+static sim_clock::time_point rx_arrival;  // when the bytes in rx_buf came in
+static sim_clock::duration rx_char;       // the character time when they came
+static sim_clock::time_point rx_ready;    // when the last byte taken is there
+static sim_clock::time_point tx_free;     // when the last byte sent is through
 
 
 static FILE *log_file;
@@ -171,15 +183,53 @@ bool sim_is_off()
     return went_off || master_fd < 0;
 }
 
-// Waits for the next event until the deadline: 1 input from the host,
-// 0 time-out, sim_off.
+// One character time at the line's rate; none with --fast.
+static sim_clock::duration char_time()
+{
+    if (core_opts.fast)
+        return sim_clock::duration::zero();
+    long rate = sim_line_rate();
+    if (rate <= 0)
+        rate = core_opts.baud > 0 ? core_opts.baud : 9600;
+    return std::chrono::nanoseconds(10'000'000'000LL / rate);
+}
+
+// Sleeps until the time t, or until the host closes the port.
+static void sleep_until(sim_clock::time_point t)
+{
+    for (;;) {
+        // A fresh wait from the fixed deadline each time, so nothing drifts.
+        auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(t - sim_clock::now()).count();
+        if (left <= 0)
+            return;
+        timespec ts = {static_cast<time_t>(left / 1'000'000'000), static_cast<long>(left % 1'000'000'000)};
+        pollfd p[2] = {{notify_fd, POLLIN, 0}, {child_fd, POLLIN, 0}};
+        int r = ppoll(p, child_fd >= 0 ? 2 : 1, &ts, nullptr);
+        if (r <= 0)
+            continue;
+        if (child_fd >= 0 && (p[1].revents & POLLIN))
+            child_check();
+        if (sim_is_off())
+            return;
+    }
+}
+
+// When the next byte in rx_buf is there for the device.
+static sim_clock::time_point next_ready() { return std::max(rx_ready, rx_arrival) + rx_char; }
+
+// Waits for the next event until the deadline: 1 a byte from the host is
+// there, 0 time-out, sim_off.
 static int wait_input(sim_clock::time_point deadline, bool forever)
 {
     for (;;) {
         if (sim_is_off())
             return sim_off;
-        if (rx_pos < rx_len)
-            return 1;
+        if (rx_pos < rx_len) {
+            if (forever || next_ready() <= deadline)
+                return 1;
+            sleep_until(deadline);
+            return sim_is_off() ? sim_off : 0;
+        }
         int ms = -1;
         if (!forever) {
             auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - sim_clock::now());
@@ -203,7 +253,8 @@ static int wait_input(sim_clock::time_point deadline, bool forever)
             if (n > 0) {
                 rx_len = static_cast<int>(n);
                 rx_pos = 0;
-                return 1;
+                rx_arrival = sim_clock::now();
+                rx_char = char_time();
             }
         }
     }
@@ -220,6 +271,7 @@ int sim_read_byte(int timeout_ms)
     int r = wait_input(deadline, timeout_ms < 0);
     if (r <= 0)
         return r == 0 ? sim_timeout : sim_off;
+    rx_ready = next_ready();
     int b = rx_buf[rx_pos++];
     rx_count++;
     if (fault_opts.hangup > 0 && rx_count >= fault_opts.hangup) {
@@ -252,10 +304,30 @@ int sim_write(const void *bytes, int count, const char *what)
     if (sim_is_off())
         return sim_off;
     sim_log_bytes(what, bytes, count);
+    auto t = char_time();
+    auto now = sim_clock::now();
+    // The device answers at once: an answer to a byte that came a moment ago
+    // (or is still on its way) starts when that byte is there, not when this
+    // process woke up for it.
+    auto start = now - rx_ready < std::chrono::milliseconds(2) ? rx_ready : now;
+    start = std::max(start, tx_free);
+    tx_free = start + count * t;
     const auto *b = static_cast<const unsigned char *>(bytes);
     int done = 0;
     while (done < count) {
-        ssize_t n = write(master_fd, b + done, static_cast<size_t>(count - done));
+        // The bytes whose last bit is through by now.
+        int due = count;
+        if (t > sim_clock::duration::zero()) {
+            now = sim_clock::now();
+            due = now < start ? 0 : static_cast<int>(std::min<long long>(count, (now - start) / t));
+            if (due <= done) {
+                sleep_until(start + (done + 1) * t);
+                if (sim_is_off())
+                    return sim_off;
+                continue;
+            }
+        }
+        ssize_t n = write(master_fd, b + done, static_cast<size_t>(due - done));
         if (n > 0) {
             done += static_cast<int>(n);
             continue;
@@ -306,6 +378,8 @@ bool sim_pause(int ms, const char *while_doing)
             return true;
         int n = rx_len - rx_pos;
         rx_count += n;
+        // Dropped, but they took their time on the line.
+        rx_ready = next_ready() + (n - 1) * rx_char;
         char what[96];
         std::snprintf(what, sizeof what, "received while %s, ignored", while_doing);
         sim_log_bytes(what, rx_buf + rx_pos, n);
@@ -329,6 +403,8 @@ void sim_discard_host_input()
 
 void sim_hangup()
 {
+    // Not before the byte that brought it has come.
+    sleep_until(rx_ready);
     sim_log("hang-up: the device closes the line");
     line_close();
 }
@@ -378,6 +454,7 @@ void wait_power_on()
     rx_count = 0;
     pushed_back = -1;
     rx_len = rx_pos = 0;
+    rx_ready = rx_arrival = tx_free = sim_clock::time_point();
     // What the host wrote before this power-on never reached the device.
     if (master_fd >= 0)
         tcflush(master_fd, TCIFLUSH);

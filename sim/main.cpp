@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <getopt.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@ core_settings core_opts = {
     .link = nullptr,
     .log = nullptr,
     .baud = 9600,
+    .fast = 0,
     .power_delay = 500,
     .loader_window = 1000,
     .fw_version = "2.1a",
@@ -39,6 +41,8 @@ const sim_option core_option_table[] = {
                       " when standalone, none with --com)", nullptr, &core_opts.log},
     {"--baud", "RATE", "the line rate when the port's settings tell none (9600)", &core_opts.baud,
      nullptr},
+    {"--fast", nullptr, "send and take bytes as fast as the pseudo-terminal allows, not at the line's"
+                        " pace", &core_opts.fast, nullptr},
     {"--power-delay", "MS", "time from the port's opening to the loader prompt 0x05 (500)",
      &core_opts.power_delay, nullptr},
     {"--loader-window", "MS", "time the loader prompt waits for 0x16 once the host took it (1000)",
@@ -72,7 +76,9 @@ static void usage(FILE *out)
                "closes it. After power-on it sends the loader prompt 0x05, then, without\n"
                "an answer 0x16, its banner; its console answers ctrl-C with\n"
                "\"Connected <rate>\" and the prompt \"Rudoda> \", takes \"host <rate>\\r\",\n"
-               "and enters packet mode on \"download\\r\\n\".\n",
+               "and enters packet mode on \"download\\r\\n\".\n"
+               "It keeps the line's pace both ways: 10 bits a byte at the rate the host\n"
+               "set on the port.\n",
                out);
     for (const auto &g : option_groups) {
         if (g.rows[0].name == nullptr)
@@ -137,8 +143,8 @@ static int parse_options(int argc, char **argv)
 static void version()
 {
     std::fputs("diriduzede-sim (diriduzede) " DZ_VERSION "\n"
-               "Copyright (C) the diriduzede developers\n"
-               "License: MIT\n"
+               "Copyright (c) 2026 the diriduzede developers\n"
+               "License MIT: <https://opensource.org/license/mit>\n"
                "This is free software: you are free to change and redistribute it.\n"
                "There is NO WARRANTY, to the extent permitted by law.\n",
                stdout);
@@ -271,6 +277,8 @@ int main(int argc, char **argv)
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
+    // The pace's waits end within a microsecond or so, not the usual 50.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     if (!log_open() || !banner_load() || !loader_setup() || !line_open() || !make_link())
         return 2;
     sim_log("diriduzede-sim on %s", pty_path);

@@ -28,6 +28,7 @@ struct core_settings {
     const char *link;         // --link PATH
     const char *log;          // --log FILE ("-" for standard error)
     long baud;                // --baud: the rate when the tty's settings give none
+    long fast;                // --fast: no pacing to the line's rate
     long power_delay;         // --power-delay MS
     long loader_window;       // --loader-window MS
     const char *fw_version;   // --fw-version TEXT: the firmware version in the banner

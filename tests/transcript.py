@@ -14,7 +14,9 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
   --- file NAME          a file created in the run's folder before the run
   --- sim ARGS           run the utility under the device simulator as COM1,
                          with these simulator options (with --com-link the
-                         simulator runs on its own and links its pty there)
+                         simulator runs on its own and links its pty there);
+                         always unpaced (--fast): no transcript is about the
+                         line's pace, and paced ones would only be slower
   --- timeout            seconds the run may take (default 60)
   --- env NAME=VALUE     an environment variable set for the run
   --- compare A B        after the run, files A and B of the run's folder
@@ -260,10 +262,11 @@ def main():
         if sim is not None:
             if not args.sim:
                 sys.exit('this transcript needs the simulator (--sim)')
+            sim_options = ['--fast'] + sim.split()
             if args.com_link:
-                linked = start_linked_sim(args.sim, args.com_link, log, sim.split(), work)
+                linked = start_linked_sim(args.sim, args.com_link, log, sim_options, work)
             else:
-                cmd = [args.sim, '--com', '1', '--log', log] + sim.split() + ['--'] + cmd
+                cmd = [args.sim, '--com', '1', '--log', log] + sim_options + ['--'] + cmd
         try:
             run = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, cwd=work, timeout=timeout, env=env)

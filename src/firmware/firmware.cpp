@@ -19,6 +19,9 @@ namespace {
 constexpr int fw_rate = 19200;
 constexpr int fw_max_errors = 10;
 constexpr int fw_warn_minutes = 5;
+
+// Milliseconds that count characters take on the line at fw_rate, rounded up.
+constexpr int line_ms(int count) { return (count * 10000 + fw_rate - 1) / fw_rate; }
 constexpr long fw_power_seconds = 20;
 
 constexpr char fw_prompt = 0x05;
@@ -149,7 +152,10 @@ int fw_transfer(FILE *file, int total)
                 return -11;
             }
             rx_buf[0] = 0;
-            read_port(port_name, rx_buf, 1, 100);
+            // The 100 ms count from when the line has carried the record: a
+            // write here returns once the driver has the bytes, and a 128-byte
+            // record takes 140 ms to go out at 19200.
+            read_port(port_name, rx_buf, 1, 100 + line_ms(len + 1));
             unsigned char status = static_cast<unsigned char>(rx_buf[0]);
             if (status == fw_ack) {
                 done++;

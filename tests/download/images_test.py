@@ -90,7 +90,7 @@ def example_rules(text):
 
 def run(args, work, stdin, sim_options=()):
     log_path = os.path.join(work, 'sim.log')
-    options = ['--save-dir', os.path.join(work, 'saved')] + list(sim_options)
+    options = ['--fast', '--save-dir', os.path.join(work, 'saved')] + list(sim_options)
     if args.com_link:
         # A Windows build under Wine: the simulator on its own, its pty linked
         # as the Wine prefix's COM1.

@@ -22,7 +22,7 @@ def main():
     sim = sys.argv[1]
     work = tempfile.mkdtemp(prefix='dz-sim-loader-')
     saved = os.path.join(work, 'saved.hex')
-    proc = subprocess.Popen([sim, '--power-delay', '50', '--save-firmware', saved, '--log', '-'],
+    proc = subprocess.Popen([sim, '--fast', '--power-delay', '50', '--save-firmware', saved, '--log', '-'],
                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     try:
         path = proc.stdout.readline().decode().strip()
