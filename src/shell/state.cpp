@@ -5,7 +5,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <strings.h>
 
 int connected;
 int conf_processed;
@@ -42,7 +41,7 @@ int rate_arg(const char *word)
 int port_number_arg(const char *word)
 {
     long n = std::strtol(word, nullptr, 10);
-    if (n == 0 && strncasecmp(word, "com", 3) == 0)
+    if (n == 0 && prefix_matches("com", word))
         n = std::strtol(word + 3, nullptr, 10);
     if (n < 1 || n > 20) {
         print_msg("\a\aError: invalid COM port number (1..20): %s\n", word);
