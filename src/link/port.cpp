@@ -1,11 +1,13 @@
 #include "link/port.h"
 
 #include "link/baud.h"
+#include "link/trace.h"
 #include "shell/console.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 char port_name[8];
 sys_handle port_handle = sys_invalid_handle;
@@ -44,12 +46,21 @@ int open_port(const char *name, int rate)
     }
     char path[sys_path_size];
     port_handle = sys_invalid_handle;
-    if (sys_port_path(name, path, sizeof path) == 0)
+    const bool have_path = sys_port_path(name, path, sizeof path) == 0;
+    if (have_path)
         port_handle = sys_open(path);
     if (port_handle == sys_invalid_handle) {
-        print_msg("\a\aError: cannot open COM port %s: %s\n", name, sys_error_text());
+        // The device's own words: which device, and the cure where one is known.
+        static char text[sys_path_size + 1024];
+        if (have_path)
+            sys_open_error_message(name, path, text, sizeof text);
+        print_msg("\a\aError: cannot open COM port %s: %s\n", name, have_path ? text : sys_error_text());
+        if (trace_file != nullptr)
+            trace_event("%s cannot open: %s", name, have_path ? text : sys_error_text());
         return -2;
     }
+    if (trace_file != nullptr)
+        trace_event("%s open %s", name, path);
     int result = set_comm_prop(name, rate);
     if (result != 0) {
         // From -3 on set_comm_prop has closed it; a failed open leaves it closed.
@@ -158,6 +169,8 @@ int set_comm_prop(const char *name, int rate)
         print_msg("\a\aError: could not set the comm state for port %s: %s\n", name, sys_error_text());
         return refuse(nullptr, -13);
     }
+    if (trace_file != nullptr)
+        trace_event("%s rate %ld, 8 data bits, no parity, 1 stop bit", name, static_cast<long>(rate));
     return 0;
 }
 
@@ -193,10 +206,18 @@ int read_port(const char *name, void *buf, int size, int timeout_ms)
 
     int received = 0;
     if (sys_read(port_handle, buf, size, &received) != 0) {
+        if (trace_file != nullptr)
+            trace_bytes(name, "read", buf, received);
         std::snprintf(message, sizeof message, "\a\aError: could not read on COM port %s: %s\n", name,
                       sys_error_text());
         port_fatal(26, message);
         return 0;
+    }
+    if (trace_file != nullptr) {
+        if (received > 0)
+            trace_bytes(name, "read", buf, received);
+        else
+            trace_event("%s read  nothing (%d asked, time-out %d ms)", name, size, timeout_ms);
     }
     return received;
 }
@@ -218,7 +239,12 @@ int write_port(const char *name, const void *bytes, int count)
     // A write that could not send every byte in its time is a failure too,
     // reported with the count that did go out.
     int written = 0;
-    if (sys_write(port_handle, bytes, count, &written) != 0) {
+    const int failed = sys_write(port_handle, bytes, count, &written);
+    if (trace_file != nullptr)
+        trace_bytes(name, "write", bytes, written);
+    if (failed != 0) {
+        if (trace_file != nullptr)
+            trace_event("%s write failed after %d of %d: %s", name, written, count, sys_error_text());
         print_msg("\a\aError: wrote %d of %d, got error on port %s: %s\n", written, count, name,
                   sys_error_text());
         return -3;
@@ -229,13 +255,18 @@ int write_port(const char *name, const void *bytes, int count)
 void purge_port()
 {
     sys_purge(port_handle, sys_purge_txclear | sys_purge_rxclear);
+    if (trace_file != nullptr)
+        trace_event("%s purge: unread input and unsent output dropped", port_name);
 }
 
 void close_port()
 {
     // Forget the handle, so a second close cannot hit a reused one.
-    if (port_handle != sys_invalid_handle)
+    if (port_handle != sys_invalid_handle) {
         sys_close(port_handle);
+        if (trace_file != nullptr)
+            trace_event("%s close", port_name);
+    }
     port_handle = sys_invalid_handle;
 }
 
@@ -253,7 +284,18 @@ void port_fatal(int code, const char *message)
     std::fprintf(stderr, "Return code %d, system error code %d\n", code, sys_last_error());
     if (code == 0)
         return;
+    if (trace_file != nullptr) {
+        // The message without its bells and its line end.
+        const char *text = message != nullptr ? message : "";
+        while (*text == '\a')
+            text++;
+        int len = static_cast<int>(std::strcspn(text, "\n"));
+        trace_event("%s fatal, return code %d: %.*s", port_name, code, len, text);
+    }
     sys_sleep(5000);
+    // The port is left to the system; the lock files are not its to clear.
+    sys_drop_locks();
+    trace_close();
     std::fputs("\nabnormal program termination\n", stderr);
     std::fflush(nullptr);
     std::_Exit(3);

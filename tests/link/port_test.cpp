@@ -158,7 +158,7 @@ TEST_F(Port, DefaultPathIsTried)
     testing::internal::CaptureStdout();
     EXPECT_EQ(open_port(port_name, 9600), -2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              bell_error(std::string("cannot open COM port COM20: ") + std::strerror(ENOENT)));
+              bell_error(std::string("cannot open COM port COM20: COM20 (/dev/ttyS19): ") + std::strerror(ENOENT)));
     EXPECT_EQ(port_handle, sys_invalid_handle);
 }
 
@@ -168,7 +168,7 @@ TEST_F(Port, MissingDeviceFailsWithSystemText)
     testing::internal::CaptureStdout();
     EXPECT_EQ(open_port(port_name, 9600), -2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              bell_error(std::string("cannot open COM port COM7: ") + std::strerror(ENOENT)));
+              bell_error(std::string("cannot open COM port COM7: COM7 (/nonexistent/ttyX): ") + std::strerror(ENOENT)));
     EXPECT_EQ(sys_last_error(), ENOENT);
     EXPECT_EQ(port_handle, sys_invalid_handle);
 }
@@ -181,7 +181,7 @@ TEST_F(Port, SecondOpenFailsUntilClosed)
     testing::internal::CaptureStdout();
     EXPECT_EQ(open_port(port_name, 9600), -2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              bell_error(std::string("cannot open COM port COM7: ") + std::strerror(EBUSY)));
+              bell_error("cannot open COM port COM7: COM7 (" + path + "): " + std::strerror(EBUSY)));
 
     // Another program is refused the same way.
     pid_t child = fork();

@@ -153,7 +153,26 @@ inline constexpr int sys_path_size = 4096;
 int sys_port_path(const char *name, char *path, int size);
 
 // Opens the device at path for exclusive use: read and write, no sharing.
+// On Linux it also refuses a ttyS device whose UART the kernel did not find,
+// and keeps the UUCP lock file /var/lock/LCK..NAME while the port is open
+// (when /var/lock is writable): a lock of a live process refuses the open,
+// a stale one is taken over, sys_close removes it.
 sys_handle sys_open(const char *path);
+
+#ifndef _WIN32
+// Whether a device whose driver gives this TIOCGSERIAL type is a ttyS
+// without its UART (type PORT_UNKNOWN): it opens, but nothing ever arrives.
+bool sys_uart_missing(unsigned major, unsigned minor, int type);
+#endif
+
+// Why the last sys_open failed, in words for the port name and its device
+// path: on Linux "NAME (PATH): " and the reason, with the cure where it is
+// known; on Windows the system's text alone.
+void sys_open_error_message(const char *name, const char *path, char *text, int size);
+
+// Removes the lock files of the open ports, for an exit that leaves the
+// ports themselves to the system.
+void sys_drop_locks();
 
 int sys_get_properties(sys_handle h, sys_comm_prop *prop);
 int sys_get_line(sys_handle h, sys_line *line);
@@ -178,3 +197,31 @@ int sys_last_error();
 void sys_error_message(int code, char *text, int size);
 
 void sys_sleep(int milliseconds);
+
+// What a look at a serial device found, without taking it.
+enum sys_port_state {
+    sys_port_free,
+    sys_port_missing,   // no such device
+    sys_port_no_access, // the user may not open it
+    sys_port_busy,      // another program holds it (pid: the lock file's, 0 unknown)
+    sys_port_no_uart,   // a ttyS device without its UART
+    sys_port_not_tty,   // opens, but is no serial device
+    sys_port_failed,    // another error, in error
+};
+
+// One serial device of the port listing.
+struct sys_port_entry {
+    char name[8];     // "COMn" for a port the utility names, "" for another device
+    char path[256];   // the device the name maps to, or the device found
+    char target[256]; // where path leads when it is a symbolic link, else ""
+    bool from_variable; // path was set by DIRIDUZEDE_COMn
+    int state;        // sys_port_state
+    int pid;
+    int error;
+};
+
+// Fills entries with the serial ports there are: on Linux COM1 to COM20 as
+// sys_port_path maps them, then every /dev/serial/by-id link and every
+// ttyUSB and ttyACM device; on Windows the COM ports the system reports.
+// Returns the count (at most max).
+int sys_list_ports(sys_port_entry *entries, int max);

@@ -5,8 +5,11 @@
 #include "link/sys/sys.h"
 
 #include <asm/termbits.h>
+#include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,8 +18,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace {
@@ -29,14 +35,28 @@ int fail(int code)
     return -1;
 }
 
+// Where serial programs leave their UUCP lock files, LCK..NAME holding the
+// PID of the program that has the device.
+constexpr char lock_dir[] = "/var/lock";
+constexpr int lock_path_size = 160;
+
 // What a handle carries beyond its descriptor.
 struct port_slot {
     bool used;
     int fd;
     bool strip_nulls;
     sys_timeouts timeouts;
+    char lock[lock_path_size]; // the lock file taken for it, "" for none
 };
 port_slot slots[8];
+
+// Why the last sys_open failed, beyond its error code.
+enum open_failure { open_failed_system, open_failed_no_uart, open_failed_locked };
+struct {
+    int kind;
+    int pid;                   // the lock's holder
+    char lock[lock_path_size]; // its lock file
+} last_open;
 
 port_slot *slot_of(sys_handle h)
 {
@@ -80,6 +100,145 @@ int modem_lines(int fd, unsigned long request, int bits)
     return fail(errno);
 }
 
+// The lock file of a device: /var/lock/LCK.. and the device's real path
+// under /dev with '/' as '_' (/dev/pts/3 gives LCK..pts_3), or its file name
+// when it lies elsewhere. False when the path does not resolve or fit.
+bool lock_path_of(const char *device, char *lock, size_t size)
+{
+    char real[PATH_MAX];
+    if (realpath(device, real) == nullptr)
+        return false;
+    const char *rest = std::strncmp(real, "/dev/", 5) == 0 ? real + 5 : std::strrchr(real, '/') + 1;
+    int n = std::snprintf(lock, size, "%s/LCK..%s", lock_dir, rest);
+    if (n < 0 || static_cast<size_t>(n) >= size)
+        return false;
+    for (char *p = lock + sizeof lock_dir + 5; *p != 0; p++)
+        if (*p == '/')
+            *p = '_';
+    return true;
+}
+
+// The PID in a lock file: ten digits and a line feed, or (from old programs)
+// four binary bytes; 0 when it names none.
+int lock_owner(const char *lock)
+{
+    int fd = open(lock, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return 0;
+    char text[32];
+    ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n == 4 && std::memchr(text, '\n', 4) == nullptr && (text[0] < ' ' || text[3] < ' ')) {
+        int32_t pid;
+        std::memcpy(&pid, text, 4);
+        return pid > 0 ? pid : 0;
+    }
+    if (n <= 0)
+        return 0;
+    text[n] = 0;
+    long pid = std::strtol(text, nullptr, 10);
+    return pid > 0 && pid <= INT_MAX ? static_cast<int>(pid) : 0;
+}
+
+bool process_lives(int pid)
+{
+    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+}
+
+bool lock_held_here(const char *lock)
+{
+    for (const port_slot &s : slots)
+        if (s.used && std::strcmp(s.lock, lock) == 0)
+            return true;
+    return false;
+}
+
+// A live lock: another process, or this one holding the device on a handle
+// of its own (its exclusive lock then refuses the second open).
+int lock_holder(const char *lock)
+{
+    int pid = lock_owner(lock);
+    if (pid == getpid())
+        return lock_held_here(lock) ? pid : 0;
+    return process_lives(pid) ? pid : 0;
+}
+
+// Takes the lock file of the device at path, its name left in lock ("" when
+// none was taken: /var/lock is not writable, or this process holds it
+// already). -1 when another process holds it.
+int lock_take(const char *path, char *lock, size_t size)
+{
+    lock[0] = 0;
+    char name[lock_path_size];
+    if (!lock_path_of(path, name, sizeof name))
+        return 0;
+    const int me = getpid();
+    int holder = lock_holder(name);
+    if (holder == me)
+        return 0;
+    if (holder == 0) {
+        // Written whole under a name of our own, then linked into place: no
+        // one ever reads a lock file half written.
+        char temp[lock_path_size];
+        std::snprintf(temp, sizeof temp, "%s/LTMP.%d", lock_dir, me);
+        int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0)
+            return 0; // not ours to lock
+        char text[16];
+        int n = std::snprintf(text, sizeof text, "%10d\n", me);
+        bool written = write(fd, text, static_cast<size_t>(n)) == n;
+        close(fd);
+        for (int tries = 0; written && tries < 3; tries++) {
+            if (link(temp, name) == 0) {
+                unlink(temp);
+                std::snprintf(lock, size, "%s", name);
+                // exit() removes it too; port_fatal's quick exit calls sys_drop_locks.
+                static bool at_exit = std::atexit(sys_drop_locks) == 0;
+                (void)at_exit;
+                return 0;
+            }
+            if (errno != EEXIST)
+                break;
+            holder = lock_holder(name);
+            if (holder != 0)
+                break;
+            unlink(name); // stale: its process is gone
+        }
+        unlink(temp);
+        if (holder == 0 || holder == me)
+            return 0;
+    }
+    last_open.kind = open_failed_locked;
+    last_open.pid = holder;
+    std::snprintf(last_open.lock, sizeof last_open.lock, "%s", name);
+    return fail(EBUSY);
+}
+
+// Removes a lock file this process took, unless another took it over.
+void lock_give_back(const char *lock)
+{
+    if (lock[0] != 0 && lock_owner(lock) == getpid())
+        unlink(lock);
+}
+
+// The command name of a process, "" when it cannot be read.
+void process_name(int pid, char *name, size_t size)
+{
+    name[0] = 0;
+    char file[64];
+    std::snprintf(file, sizeof file, "/proc/%d/comm", pid);
+    int fd = open(file, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ssize_t n = read(fd, name, size - 1);
+    close(fd);
+    if (n <= 0)
+        n = 0;
+    name[n] = 0;
+    if (char *end = std::strchr(name, '\n'))
+        *end = 0;
+}
+
 } // namespace
 
 int sys_port_path(const char *name, char *path, int size)
@@ -108,6 +267,7 @@ int sys_port_path(const char *name, char *path, int size)
 
 sys_handle sys_open(const char *path)
 {
+    last_open = {};
     port_slot *slot = nullptr;
     for (port_slot &s : slots)
         if (!s.used) {
@@ -124,20 +284,88 @@ sys_handle sys_open(const char *path)
         fail(errno);
         return sys_invalid_handle;
     }
-    // Exclusive use. Root passes TIOCEXCL, so a lock on the device as well.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        fail(errno == EWOULDBLOCK ? EBUSY : errno);
-        close(fd);
-        return sys_invalid_handle;
-    }
-    // A file that is no tty is refused by the property query.
-    if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
         fail(errno);
         close(fd);
         return sys_invalid_handle;
     }
-    *slot = port_slot{true, fd, false, sys_timeouts{}};
+    // A device that opens but has no UART would only let the reads run out.
+    serial_struct serial{};
+    if (S_ISCHR(st.st_mode) && ioctl(fd, TIOCGSERIAL, &serial) == 0 &&
+        sys_uart_missing(major(st.st_rdev), minor(st.st_rdev), serial.type)) {
+        fail(ENODEV);
+        last_open.kind = open_failed_no_uart;
+        close(fd);
+        return sys_invalid_handle;
+    }
+    char lock[lock_path_size] = "";
+    termios2 t;
+    if (S_ISCHR(st.st_mode) && ioctl(fd, TCGETS2, &t) == 0 && lock_take(path, lock, sizeof lock) != 0) {
+        close(fd);
+        return sys_invalid_handle;
+    }
+    // Exclusive use. Root passes TIOCEXCL, so a lock on the device as well.
+    int code = 0;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        code = errno == EWOULDBLOCK ? EBUSY : errno;
+    // A file that is no tty is refused by the property query.
+    else if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY)
+        code = errno;
+    if (code != 0) {
+        lock_give_back(lock);
+        fail(code);
+        close(fd);
+        return sys_invalid_handle;
+    }
+    *slot = port_slot{true, fd, false, sys_timeouts{}, ""};
+    std::snprintf(slot->lock, sizeof slot->lock, "%s", lock);
     return fd;
+}
+
+void sys_open_error_message(const char *name, const char *path, char *text, int size)
+{
+    if (text == nullptr || size <= 0)
+        return;
+    const size_t room = static_cast<size_t>(size);
+    const int code = saved_error;
+    if (last_open.kind == open_failed_no_uart) {
+        std::snprintf(text, room, "%s (%s): no UART behind this device (no serial port here)", name, path);
+        return;
+    }
+    if (last_open.kind == open_failed_locked) {
+        char program[64];
+        process_name(last_open.pid, program, sizeof program);
+        if (program[0] != 0)
+            std::snprintf(text, room, "%s (%s): in use by PID %d (%s), lock file %s", name, path, last_open.pid,
+                          program, last_open.lock);
+        else
+            std::snprintf(text, room, "%s (%s): in use by PID %d, lock file %s", name, path, last_open.pid,
+                          last_open.lock);
+        return;
+    }
+    char scratch[256];
+    const char *reason = strerror_r(code, scratch, sizeof scratch);
+    if (code == EACCES || code == EPERM) {
+        // Serial devices belong to a group whose members may use them.
+        char group[64] = "dialout";
+        struct stat st;
+        if (stat(path, &st) == 0)
+            if (const struct group *g = getgrgid(st.st_gid); g != nullptr && st.st_gid != 0)
+                std::snprintf(group, sizeof group, "%s", g->gr_name);
+        std::snprintf(text, room, "%s (%s): %s (is your user in the %s group?)", name, path, reason, group);
+        return;
+    }
+    std::snprintf(text, room, "%s (%s): %s", name, path, reason);
+}
+
+void sys_drop_locks()
+{
+    for (port_slot &s : slots)
+        if (s.used) {
+            lock_give_back(s.lock);
+            s.lock[0] = 0;
+        }
 }
 
 int sys_get_properties(sys_handle h, sys_comm_prop *prop)
@@ -422,8 +650,12 @@ int sys_close(sys_handle h)
         return fail(EBADF);
     s->used = false;
     ioctl(s->fd, TIOCNXCL); // so that others may open it again
-    if (close(s->fd) != 0)
-        return fail(errno);
+    const int closed = close(s->fd);
+    const int code = errno;
+    lock_give_back(s->lock);
+    s->lock[0] = 0;
+    if (closed != 0)
+        return fail(code);
     return 0;
 }
 
@@ -448,4 +680,124 @@ void sys_sleep(int milliseconds)
     timespec left{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
+}
+
+bool sys_uart_missing(unsigned major, unsigned minor, int type)
+{
+    // ttyS0 is major 4, minor 64. Other drivers (cdc-acm) leave the type
+    // unset for a device that is there.
+    return major == 4 && minor >= 64 && type == PORT_UNKNOWN;
+}
+
+namespace {
+
+// Looks at a device without taking it: the lock file, then a short open
+// with a try of its exclusive lock.
+void port_probe(sys_port_entry *e)
+{
+    e->state = sys_port_free;
+    struct stat st;
+    if (stat(e->path, &st) != 0) {
+        e->error = errno;
+        e->state = errno == ENOENT || errno == ENOTDIR ? sys_port_missing : sys_port_failed;
+        return;
+    }
+    char lock[lock_path_size];
+    if (S_ISCHR(st.st_mode) && lock_path_of(e->path, lock, sizeof lock)) {
+        int pid = lock_owner(lock);
+        if (pid != getpid() && process_lives(pid)) {
+            e->state = sys_port_busy;
+            e->pid = pid;
+            return;
+        }
+    }
+    const bool tty_s = S_ISCHR(st.st_mode) && major(st.st_rdev) == 4 && minor(st.st_rdev) >= 64;
+    int fd = open(e->path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        e->error = errno;
+        switch (errno) {
+        case EACCES:
+        case EPERM: e->state = sys_port_no_access; break;
+        case EBUSY: e->state = sys_port_busy; break;
+        case ENXIO:
+        case ENODEV: e->state = tty_s ? sys_port_no_uart : sys_port_missing; break;
+        default: e->state = sys_port_failed; break;
+        }
+        return;
+    }
+    termios2 t;
+    serial_struct serial{};
+    if (ioctl(fd, TCGETS2, &t) != 0)
+        e->state = sys_port_not_tty;
+    else if (ioctl(fd, TIOCGSERIAL, &serial) == 0 &&
+             sys_uart_missing(major(st.st_rdev), minor(st.st_rdev), serial.type))
+        e->state = sys_port_no_uart;
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        e->state = sys_port_busy;
+    close(fd);
+}
+
+// Fills an entry for path and looks at its device.
+void port_entry(sys_port_entry *e, const char *name, const char *path, bool from_variable)
+{
+    *e = sys_port_entry{};
+    std::snprintf(e->name, sizeof e->name, "%s", name);
+    std::snprintf(e->path, sizeof e->path, "%s", path);
+    e->from_variable = from_variable;
+    struct stat st;
+    char real[PATH_MAX];
+    if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, real) != nullptr &&
+        std::strlen(real) < sizeof e->target)
+        std::memcpy(e->target, real, std::strlen(real) + 1);
+    port_probe(e);
+}
+
+// Adds the entries of dir whose names begin with one of prefixes ("" for
+// any), in the order of their names' numbers.
+int port_dir_entries(const char *dir, const char *const *prefixes, int n_prefixes, sys_port_entry *entries, int max)
+{
+    dirent **names = nullptr;
+    int n = scandir(dir, &names, nullptr, versionsort);
+    int count = 0;
+    for (int i = 0; i < n; i++) {
+        const char *file = names[i]->d_name;
+        bool wanted = false;
+        for (int k = 0; k < n_prefixes; k++)
+            wanted = wanted || (file[0] != '.' && std::strncmp(file, prefixes[k], std::strlen(prefixes[k])) == 0);
+        char path[sizeof sys_port_entry::path];
+        int len = std::snprintf(path, sizeof path, "%s/%s", dir, file);
+        if (wanted && count < max && len > 0 && static_cast<size_t>(len) < sizeof path)
+            port_entry(&entries[count++], "", path, false);
+        std::free(names[i]);
+    }
+    std::free(names);
+    return count;
+}
+
+} // namespace
+
+int sys_list_ports(sys_port_entry *entries, int max)
+{
+    int count = 0;
+    for (int n = 1; n <= 20 && count < max; n++) {
+        char name[8], variable[32], path[sizeof sys_port_entry::path];
+        std::snprintf(name, sizeof name, "COM%d", n);
+        std::snprintf(variable, sizeof variable, "DIRIDUZEDE_%s", name);
+        const char *given = std::getenv(variable);
+        sys_port_entry *e = &entries[count++];
+        if (sys_port_path(name, path, sizeof path) == 0) {
+            port_entry(e, name, path, given != nullptr && *given != 0);
+            continue;
+        }
+        // Too long to list: shown cut, as a failure.
+        port_entry(e, name, "", true);
+        std::memcpy(e->path, given, sizeof e->path - 1);
+        e->state = sys_port_failed;
+        e->error = ENAMETOOLONG;
+    }
+    static constexpr const char *any[] = {""};
+    static constexpr const char *usb[] = {"ttyUSB", "ttyACM"};
+    count += port_dir_entries("/dev/serial/by-id", any, 1, entries + count, max - count);
+    count += port_dir_entries("/dev", usb, 2, entries + count, max - count);
+    return count;
 }

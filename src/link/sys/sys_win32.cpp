@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 // The records are the system's own; only their C++ names differ.
 static_assert(sizeof(sys_comm_prop) == sizeof(COMMPROP));
@@ -261,3 +262,99 @@ void sys_error_message(int code, char *text, int size)
 }
 
 void sys_sleep(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+void sys_open_error_message(const char *, const char *, char *text, int size)
+{
+    sys_error_message(static_cast<int>(last_error), text, size);
+}
+
+// No lock files on Windows: the system refuses a second open by itself.
+void sys_drop_locks() {}
+
+// The number of a name "COMn", 0 for another name.
+static int com_number(const char *name)
+{
+    if (_strnicmp(name, "COM", 3) != 0 || name[3] < '1' || name[3] > '9')
+        return 0;
+    int number = 0;
+    for (const char *p = name + 3; *p != 0; p++) {
+        if (*p < '0' || *p > '9' || number > 100000)
+            return 0;
+        number = number * 10 + (*p - '0');
+    }
+    return number;
+}
+
+// Adds COMn with the device it stands for, once.
+static int add_port(sys_port_entry *entries, int count, int max, int number, const char *device)
+{
+    for (int i = 0; i < count; i++)
+        if (com_number(entries[i].name) == number)
+            return count;
+    if (count >= max || number > 9999999)
+        return count;
+    sys_port_entry &e = entries[count];
+    e = sys_port_entry{};
+    std::snprintf(e.name, sizeof e.name, "COM%d", number);
+    std::snprintf(e.path, sizeof e.path, "%s", device);
+    return count + 1;
+}
+
+int sys_list_ports(sys_port_entry *entries, int max)
+{
+    int count = 0;
+    // Every DOS device name, then the COM ones' targets.
+    static char names[65536];
+    DWORD n = QueryDosDeviceA(nullptr, names, sizeof names);
+    for (const char *p = names; n > 0 && *p != 0; p += std::strlen(p) + 1) {
+        int number = com_number(p);
+        char device[256] = "";
+        if (number > 0 && QueryDosDeviceA(p, device, sizeof device) == 0)
+            device[0] = 0;
+        if (number > 0)
+            count = add_port(entries, count, max, number, device);
+    }
+    // The ports the serial drivers announce.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        for (DWORD i = 0;; i++) {
+            char device[256];
+            char name[32];
+            DWORD device_len = sizeof device;
+            DWORD name_len = sizeof name - 1;
+            DWORD type = 0;
+            if (RegEnumValueA(key, i, device, &device_len, nullptr, &type, reinterpret_cast<BYTE *>(name),
+                              &name_len) != ERROR_SUCCESS)
+                break;
+            name[name_len] = 0;
+            if (type == REG_SZ && com_number(name) > 0)
+                count = add_port(entries, count, max, com_number(name), device);
+        }
+        RegCloseKey(key);
+    }
+    // In number order.
+    for (int i = 1; i < count; i++)
+        for (int k = i; k > 0 && com_number(entries[k].name) < com_number(entries[k - 1].name); k--)
+            std::swap(entries[k], entries[k - 1]);
+    // A short open tells whether another program has it.
+    for (int i = 0; i < count; i++) {
+        sys_port_entry &e = entries[i];
+        char path[32];
+        std::snprintf(path, sizeof path, "\\\\.\\%s", e.name);
+        HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            e.state = sys_port_free;
+            continue;
+        }
+        e.error = static_cast<int>(GetLastError());
+        switch (e.error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION: e.state = sys_port_busy; break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: e.state = sys_port_missing; break;
+        default: e.state = sys_port_failed; break;
+        }
+    }
+    return count;
+}
