@@ -9,7 +9,7 @@ y
 x
 --- stdout startup
 Command> \a\aWARNING! This will alter the Diriduzede firmware!
-Do you want to continue (n or y)? [n]: \a\aError: cannot open COM port COM7: No such file or directory
+Do you want to continue (n or y)? [n]: \a\aError: cannot open COM port COM7: COM7 (no/such/tty): No such file or directory
 \a\aError: could not open COM port COM7
 Error: Firmware update failed!
 \tPower cycle Diriduzede and try again!
