@@ -1,9 +1,13 @@
 #include "shell/options.h"
 
 #include "dz_version.h"
+#include "link/ports.h"
+#include "link/trace.h"
+#include "shell/checks.h"
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +20,11 @@ const char program_name[] = "diriduzede";
 enum opt_code {
     opt_help = 256,
     opt_version,
+    opt_check_config,
+    opt_check_rules,
+    opt_check_firmware,
+    opt_list_ports,
+    opt_trace,
 };
 
 struct opt_row {
@@ -27,8 +36,23 @@ struct opt_row {
 
 // Searched in order; the help lists them in this order too.
 constexpr opt_row opt_table[] = {
+    {opt_check_config, "check-config", "FILE", "check a station configuration file as configure does"},
+    {opt_check_rules, "check-rules", "FILE", "check a packet filter rules file as rules does"},
+    {opt_check_firmware, "check-firmware", "FILE", "check an Intel HEX firmware file as firmware does"},
+    {opt_list_ports, "list-ports", nullptr, "list the serial ports and their states"},
+    {opt_trace, "trace", "FILE", "write every byte that crosses the serial line to FILE"},
     {opt_help, "help", nullptr, "display this help and exit"},
     {opt_version, "version", nullptr, "output version information and exit"},
+};
+
+// The reader each check option runs.
+constexpr struct {
+    int code;
+    int kind;
+} check_options[] = {
+    {opt_check_config, check_config},
+    {opt_check_rules, check_rules},
+    {opt_check_firmware, check_firmware},
 };
 constexpr int opt_count = sizeof opt_table / sizeof opt_table[0];
 
@@ -65,6 +89,9 @@ void print_help()
                 "them to the device and updates its firmware. Type help there for the\n"
                 "commands. The files are read from the folder it was started in.\n"
                 "\n"
+                "The checks read their files in the order given, with no port and no\n"
+                "prompt; --list-ports lists and ends too. --trace goes with the prompt.\n"
+                "\n"
                 "Options:\n",
                 program_name);
     int width = 0;
@@ -79,8 +106,9 @@ void print_help()
         std::printf("  --%-*s  %s\n", width, left, row.text);
     }
     std::printf("\n"
-                "Exit status: 0 after exit, quit or x; 1 at the end of the input;\n"
-                "2 for a bad command line; 3 when a port read fails.\n");
+                "Exit status: 0 after exit, quit or x, or when every file checked passed;\n"
+                "1 at the end of the input; 2 for a bad command line or a file that\n"
+                "failed its check; 3 when a port read fails.\n");
 }
 
 void print_version()
@@ -127,6 +155,21 @@ int parse_options(int argc, char **argv, cli_options *opts)
         case opt_version:
             opts->version = true;
             return 0;
+        case opt_list_ports:
+            opts->list_ports = true;
+            break;
+        case opt_trace:
+            opts->trace = optarg;
+            break;
+        case opt_check_config:
+        case opt_check_rules:
+        case opt_check_firmware:
+            if (opts->check_count == cli_max_checks)
+                return refuse("at most %d files can be checked at once", cli_max_checks);
+            for (const auto &c : check_options)
+                if (c.code == code)
+                    opts->checks[opts->check_count++] = cli_check{c.kind, optarg};
+            break;
         default:
             return refuse_option(argv);
         }
@@ -146,5 +189,13 @@ int run_options(const cli_options *opts)
         print_version();
         return 0;
     }
-    return -1;
+    if (opts->trace != nullptr && trace_open(opts->trace) != 0) {
+        std::fprintf(stderr, "%s: cannot write the trace %s: %s\n", program_name, opts->trace, std::strerror(errno));
+        return exit_usage;
+    }
+    if (!opts->list_ports && opts->check_count == 0)
+        return -1;
+    if (opts->list_ports)
+        list_ports();
+    return run_checks(opts->checks, opts->check_count);
 }
