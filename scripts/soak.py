@@ -37,6 +37,7 @@ NOISE = [0xff, 0x80, 0xaa, 0x7f, 0x55, 0xc3, 0x9e, 0xe7]  # the simulator's nois
 REPLY_WAIT = 5.0      # a download packet's ACK
 FATAL_PAUSE = 5.0     # the pause before the end on a failed port read
 RECORD_WAIT = 0.1     # a record line's status byte
+WRITE_WAIT = 0.1      # a record line's write
 # What a session takes without any wait, at most, on a busy machine.
 WORK = 15.0
 
@@ -115,6 +116,10 @@ def draw(rng, records):
     elif r < 0.4:
         opts += ['--no-loader']
         firmware = ('no loader',)
+    elif r < 0.44:
+        n = rng.randint(1, len(records))
+        opts += ['--fw-stall', str(n)]
+        firmware = ('stall at a record line', n)
     if firmware:
         kinds.append(firmware[0])
     # A hang-up at any byte since power-on, in the download or in the loader,
@@ -248,6 +253,7 @@ def predict(plan, records):
         return fatal()
     schedule = fw[1] if fw and fw[0] == 'firmware statuses' else {}
     fw_hangup = fw[1] if fw and fw[0] == 'hang-up at a record line' else None
+    stall = fw[1] if fw and fw[0] == 'stall at a record line' else None
     count, errors, sent = 0, 0, 10
     for line_no, line in enumerate(records, 1):
         while True:
@@ -255,6 +261,11 @@ def predict(plan, records):
             sent += len(line) + 1
             if count == fw_hangup or (hangup is not None and hangup <= sent):
                 return fatal()
+            if count == stall:
+                msgs.append('Error: wrote 0 of %d, got error on port COM1: Connection timed out' % (len(line) + 1))
+                msgs.append('Error: wrote FIRMSYNC attention character, got error on port COM1')
+                msgs += failure
+                return dict(msgs=msgs, status=0, saved=saved, fw_saved=fw_saved, wait=wait + WRITE_WAIT)
             s = schedule.get(count, ACK)
             if s == 'none' or s == 0:
                 s = 0
@@ -287,6 +298,10 @@ def message_lines(out):
     lines = []
     for piece in re.split(r'[\r\n]', out.decode('latin-1')):
         piece = piece.replace('\a', '').strip()
+        # A message may follow the progress line without a line end of its own.
+        m = re.search(r'Error|Warning', piece)
+        if m:
+            piece = piece[m.start():]
         if piece.startswith('Command> '):
             piece = piece[len('Command> '):]
         if MESSAGE.search(piece):
@@ -382,12 +397,17 @@ def main():
     numbers = [args.session] if args.session is not None else range(1, args.sessions + 1)
     kinds = collections.Counter()
     failures = []
+    finished = []
     longest = None
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
         for r in pool.map(lambda n: run_session(args, seed, n, records, expected, sim_extra), numbers):
             kinds.update(r['kinds'])
             if longest is None or r['took'] > longest['took']:
                 longest = r
+            done = len(finished) + 1
+            finished.append(r['number'])
+            if done % 100 == 0 and done < len(numbers):
+                print('soak: %d of %d sessions, %d failed' % (done, len(numbers), len(failures)), flush=True)
             if r['problems']:
                 failures.append(r)
                 print('soak: session %d FAILED (%s)\n  %s' % (r['number'], ' '.join(r['opts']),
