@@ -11,6 +11,9 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
   --- stderr             the expected standard error, like stdout (no startup)
   --- stderr re          the same, each line a regular expression that must match
                          the whole of the corresponding line (no escapes decoded)
+  --- stdout re          the whole standard output must match the lines, each
+                         with its line end, as one regular expression (no
+                         escapes decoded; after --crlf's normalisation)
   --- file NAME          a file created in the run's folder before the run
   --- sim ARGS           run the utility under the device simulator as COM1,
                          with these simulator options (with --com-link the
@@ -194,6 +197,7 @@ def main():
     expected = None
     expected_err = None
     err_patterns = None
+    out_pattern = None
     wild = set()
     compares = []
     platform = None
@@ -209,6 +213,8 @@ def main():
             exe_args = shlex.split(arg)
         elif name == 'stdin':
             stdin = decode(lines)
+        elif name == 'stdout' and arg == 're':
+            out_pattern = ''.join(line + '\n' for line in lines)
         elif name == 'stdout':
             prefix = startup_text() if arg == 'startup' else b''
             body, body_wild = decode_pattern(lines)
@@ -292,6 +298,10 @@ def main():
             print('FAIL: standard output differs from byte %d' % common)
             print('--- expected (from there):\n' + show(expected[common:common + 400]))
             print('--- got (from there):\n' + show(out[common:common + 400]))
+        if out_pattern is not None and not re.fullmatch(out_pattern, out.decode('latin-1')):
+            ok = False
+            print('FAIL: standard output does not match:\n' + out_pattern)
+            print('--- got:\n' + show(out[:2000]))
         err = run.stderr.replace(b'\r\n', b'\n') if args.crlf else run.stderr
         if expected_err is not None and err != expected_err:
             ok = False
