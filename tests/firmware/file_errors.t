@@ -7,7 +7,7 @@
 :0400120012345678D6
 --- file empty.hex
 ; no records here
---- file nul.hex
+--- file zero.hex
 \0:00000006FA
 :00000001FF
 --- stdin
@@ -19,7 +19,7 @@ firmware 1 bad.hex
 yes, yes, yes, go ahead and flash it: firmware 1 bad.hex
 firmware 1,empty.hex
 y
-firmware 1 nul.hex
+firmware 1 zero.hex
 y
 x
 --- stdout startup

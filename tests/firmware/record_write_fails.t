@@ -1,6 +1,7 @@
 # The loader stops taking bytes before the third record line: the host's
 # write of it times out (-11), reported by the port layer and by the loader,
 # and the port is closed.
+--- platform posix
 --- file my fw.hex
 ; test image for the loader
 :020000040000FA
