@@ -15,6 +15,7 @@ A transcript (*.t) is a list of sections, each opened by a line "--- NAME [ARGS]
                          with its line end, as one regular expression (no
                          escapes decoded; after --crlf's normalisation)
   --- file NAME          a file created in the run's folder before the run
+  --- fifo NAME          a FIFO created there, with no writer (POSIX)
   --- sim ARGS           run the utility under the device simulator as COM1,
                          with these simulator options (with --com-link the
                          simulator runs on its own and links its pty there);
@@ -206,6 +207,7 @@ def main():
     timeout = 60
     sim = None
     files = []
+    fifos = []
     exe_args = []
     env = dict(os.environ)
     for name, arg, lines in parse(args.transcript):
@@ -230,6 +232,8 @@ def main():
             timeout = float(''.join(lines).strip())
         elif name == 'file':
             files.append((arg, decode(lines)))
+        elif name == 'fifo':
+            fifos.append(arg)
         elif name == 'env':
             key, eq, value = arg.partition('=')
             if not eq:
@@ -262,6 +266,8 @@ def main():
         for name, data in files:
             with open(os.path.join(work, name), 'wb') as f:
                 f.write(data)
+        for name in fifos:
+            os.mkfifo(os.path.join(work, name))
         cmd = shlex.split(args.exe) + exe_args
         log = os.path.join(work, 'sim.log')
         linked = None

@@ -53,6 +53,7 @@ constexpr int conf_no_name = -1;
 constexpr int conf_cannot_open = -2;
 constexpr int conf_read_failed = -3;
 constexpr int conf_nul_byte = -4;
+constexpr int conf_stray_cr = -5;
 constexpr int conf_bad_keyword = -7;
 constexpr int conf_in_comment = -8;
 constexpr int conf_bad_argument = -11;
@@ -255,6 +256,14 @@ int process_line(int length, int *items)
     if (std::memchr(line_buf, '\0', static_cast<size_t>(length)) != nullptr) {
         print_msg("\a\aError: line %d: line holds a NUL byte: %s\n", line_number, line_copy);
         return conf_nul_byte;
+    }
+    // A CR belongs to the line end only right before the LF: any other one
+    // ends a line the reader would otherwise take for part of this one.
+    if (const void *cr = std::memchr(line_buf, '\r', static_cast<size_t>(length))) {
+        int shown = static_cast<int>(static_cast<const char *>(cr) - line_buf);
+        print_msg("\a\aError: line %d: carriage return without line feed after: %.*s\n", line_number, shown,
+                  line_copy);
+        return conf_stray_cr;
     }
     line_words_begin();
 

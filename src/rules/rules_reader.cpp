@@ -75,6 +75,8 @@ enum rules_result {
     rr_no_angle1 = -69,
     rr_kind_not_handled = -70,
     rr_missing_arguments = -71,
+    rr_nul_byte = -73,
+    rr_stray_cr = -74,
 };
 static_assert(rules_read_failed == -72);
 
@@ -359,8 +361,22 @@ int implicit_rule()
 }
 
 // One line already in line_buf: 0 when it is accepted or skipped.
-int process_line()
+int process_line(int length)
 {
+    // A NUL byte would hide the rest of the line.
+    if (std::memchr(line_buf, '\0', static_cast<size_t>(length)) != nullptr) {
+        print_msg("\a\aError: %s[%d]: line holds a NUL byte:\n%s\n", file_name, static_cast<int>(line_number),
+                  line_copy);
+        return rr_nul_byte;
+    }
+    // A CR belongs to the line end only right before the LF: any other one
+    // ends a line the reader would otherwise take for part of this one.
+    if (const void *cr = std::memchr(line_buf, '\r', static_cast<size_t>(length))) {
+        int shown = static_cast<int>(static_cast<const char *>(cr) - line_buf);
+        print_msg("\a\aError: %s[%d]: carriage return without line feed after:\n%.*s\n", file_name,
+                  static_cast<int>(line_number), shown, line_copy);
+        return rr_stray_cr;
+    }
     line_words_begin();
 
     char *word = line_word(" \t,");
@@ -463,7 +479,7 @@ int rules_read(std::FILE *in, const char *name)
         }
         if (got == line_end_of_file)
             break;
-        int rc = process_line();
+        int rc = process_line(got);
         if (rc != 0)
             return rc;
     }

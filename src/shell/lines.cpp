@@ -3,7 +3,6 @@
 #include "shell/words.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 char line_buf[line_size];
 char line_copy[line_size];
@@ -26,17 +25,6 @@ void unget_char(int c)
 }
 
 } // namespace
-
-std::FILE *open_input_file(const char *name, const char *mode)
-{
-    std::FILE *file = std::fopen(name, mode);
-    struct stat info;
-    if (file != nullptr && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
-        std::fclose(file);
-        return nullptr;
-    }
-    return file;
-}
 
 void line_read_begin() { held_count = 0; }
 

@@ -10,8 +10,10 @@ constexpr int line_size = 256;
 extern char line_buf[line_size];
 extern char line_copy[line_size];
 
-// Opens a file named by the operator for reading; a directory is refused
-// like a file that does not open.
+// Opens a file named by the operator for reading (input_file_posix.cpp,
+// input_file_win32.cpp). Only a regular file opens: a directory, a device
+// or a FIFO is refused like a file that does not open, and the open never
+// waits.
 std::FILE *open_input_file(const char *name, const char *mode);
 
 // The next line of a file into line_buf and line_copy, without its line end
