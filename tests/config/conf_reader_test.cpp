@@ -329,9 +329,15 @@ TEST(ConfProcess, LineEndsAndLongLines)
              EXPECT_EQ(slot(1), std::string("B\0\0\0\0\0\0\0", 8));
          }},
         {"ssid 5\r\nhostx 1\r\n", -7, "\a\aError: line 2: command hostx invalid: hostx 1\n"},
-        // A CR elsewhere is an ordinary character of the line.
-        {"ssid 1\rssid 2\n", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 1); }},
-        {"call xy\rz\r\r\n", 0, ok1, [] { EXPECT_EQ(call_text(), std::string("XY\rZ\r\0\0", 8)); }},
+        // A CR anywhere else is refused, shown with the text before it: read
+        // as part of the line it would hide what follows it.
+        {"ssid 1\rssid 2\n", -5, "\a\aError: line 1: carriage return without line feed after: ssid 1\n"},
+        {"call xy\rz\r\r\n", -5, "\a\aError: line 1: carriage return without line feed after: call xy\n"},
+        {"host 9600\rtnc 4800\rssid 5\r", -5,
+         "\a\aError: line 1: carriage return without line feed after: host 9600\n"},
+        {"ssid 3\n\rssid 4\n", -5, "\a\aError: line 2: carriage return without line feed after: \n",
+         [] { EXPECT_EQ(conf_image.ssid, 3); }},
+        {"ssid 3\r\r\n", -5, "\a\aError: line 1: carriage return without line feed after: ssid 3\n"},
         {"ssid 7", 0, ok1, [] { EXPECT_EQ(conf_image.ssid, 7); }},
         // 300 characters: the first 255 are one line, the rest a second.
         {"ssid 1" + pad + "ssid 2\nbogus\n", -7, "\a\aError: line 3: command bogus invalid: bogus\n",
@@ -345,7 +351,7 @@ TEST(ConfProcess, LineEndsAndLongLines)
          "\a\aError: line 2: command bogus invalid: bogus\n",
          [] { EXPECT_EQ(call_text(), std::string("AB1\0ET\0\0", 8)); }},
         // A lone CR just after a full piece begins the next one.
-        {"ssid 1" + pad + "\rx\n", -7, "\a\aError: line 2: command \rx invalid: \rx\n"},
+        {"ssid 1" + pad + "\rx\n", -5, "\a\aError: line 2: carriage return without line feed after: \n"},
     });
 }
 

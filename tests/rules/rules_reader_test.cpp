@@ -245,7 +245,18 @@ std::vector<rule_case> cases()
         // Line ends: CR LF, long lines in pieces of 255, also at the edge.
         {.line = "pass src ABCDEF\r", .rec = call_rec(kind_source, pass, "ABCDEF")},
         {.line = "pass src ABCDEFG\r", .rc = -11, .text = "Source is too long: ABCDEFG", .quote = "pass src ABCDEFG"},
-        {.line = "pass src ABCD\rXY", .rc = -11, .text = "Source is too long: ABCD\rXY"},
+        // A CR anywhere else is refused, the line quoted up to it; so is a
+        // NUL byte, the line quoted up to that.
+        {.line = "pass src ABCD\rXY", .rc = -74, .text = "carriage return without line feed after",
+         .quote = "pass src ABCD"},
+        {.line = "pass src ABC\rdrop src DEF", .rc = -74, .text = "carriage return without line feed after",
+         .quote = "pass src ABC"},
+        {.line = "pass src ABC\r\r", .rc = -74, .text = "carriage return without line feed after",
+         .quote = "pass src ABC"},
+        {.line = " \rpass src ABC", .rc = -74, .text = "carriage return without line feed after", .quote = " "},
+        {.line = std::string("pass src ABC\0garbage", 20), .rc = -73, .text = "line holds a NUL byte",
+         .quote = "pass src ABC"},
+        {.line = std::string("# note\0", 7), .rc = -73, .text = "line holds a NUL byte", .quote = "# note"},
         {.line = "#" + std::string(254, 'x') + "pass src XYZ", .rec = call_rec(kind_source, pass, "XYZ"), .at = 4},
         {.line = line_of("pass src", 255, "ABCDEF"), .rc = -7, .text = "command bogus invalid", .after = "pass bogus\n",
          .at = 4, .quote = "pass bogus"},
@@ -378,10 +389,7 @@ TEST(RulesReader, ReadErrorPartwayIsAFailure)
 TEST(RulesReader, BinaryContentStopsAtItsFirstBadLine)
 {
     // Every byte value, four times. Byte 10 ends each line: line 1 (bytes 0
-    // to 9) begins with a zero byte, which ends its text, so it reads as
-    // blank. Line 2 is bytes 11 to 255 and 0 to 9 of the next round, 255 in
-    // all; its text ends at that zero byte, and its first word, bytes 11 to
-    // 31, is refused as an action.
+    // to 9) begins with a zero byte and is refused for it, quoted up to it.
     std::string data;
     for (int round = 0; round < 4; round++)
         for (int b = 0; b < 256; b++)
@@ -389,9 +397,8 @@ TEST(RulesReader, BinaryContentStopsAtItsFirstBadLine)
     const std::string path = temp_path("binary.rules");
     write_file(path, data);
     std::string out;
-    EXPECT_EQ(process(path, &out), -3);
-    EXPECT_EQ(out, "\a\aError: " + path + "[2]: action " + data.substr(11, 21) + " invalid:\n" +
-                       data.substr(11, 245) + "\n");
+    EXPECT_EQ(process(path, &out), -73);
+    EXPECT_EQ(out, "\a\aError: " + path + "[1]: line holds a NUL byte:\n\n");
     EXPECT_EQ(conf_image.rule_count, 0);
 
     // The same bytes as the arguments of every command, 40 at a time: each
