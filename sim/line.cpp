@@ -46,6 +46,7 @@ static sim_clock::time_point rx_arrival;  // when the bytes in rx_buf came in
 static sim_clock::duration rx_char;       // the character time when they came
 static sim_clock::time_point rx_ready;    // when the last byte taken is there
 static sim_clock::time_point tx_free;     // when the last byte sent is through
+static sim_clock::time_point tx_done;     // when the last write of it ended
 
 
 static FILE *log_file;
@@ -90,6 +91,15 @@ void sim_log_bytes(const char *what, const void *bytes, int count)
     sim_log("%s (%d byte%s): \"%s\"%s", what, count, count == 1 ? "" : "s", text,
             shown < count ? "..." : "");
 }
+
+static double since_start(sim_clock::time_point t)
+{
+    return std::chrono::duration<double>(t - start_time).count();
+}
+
+double sim_arrival_time() { return since_start(rx_arrival); }
+
+double sim_sent_time() { return since_start(tx_done); }
 
 bool log_open()
 {
@@ -222,7 +232,9 @@ static sim_clock::time_point next_ready() { return std::max(rx_ready, rx_arrival
 static int wait_input(sim_clock::time_point deadline, bool forever)
 {
     for (;;) {
-        if (sim_is_off())
+        // The host's opens and closes are looked at once a chunk, not for
+        // every byte of it.
+        if (rx_pos < rx_len ? went_off || master_fd < 0 : sim_is_off())
             return sim_off;
         if (rx_pos < rx_len) {
             if (forever || next_ready() <= deadline)
@@ -330,6 +342,7 @@ int sim_write(const void *bytes, int count, const char *what)
         ssize_t n = write(master_fd, b + done, static_cast<size_t>(due - done));
         if (n > 0) {
             done += static_cast<int>(n);
+            tx_done = sim_clock::now();
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) {

@@ -84,8 +84,9 @@ void save_line(const std::string &line)
     std::fflush(save_file);
 }
 
-// Reads one line up to CR (the CR not kept). False when the device went off.
-bool read_line(std::string &line, bool &overflow)
+// Reads one line up to CR (the CR not kept), and when its first byte came
+// in. False when the device went off.
+bool read_line(std::string &line, bool &overflow, double &arrived)
 {
     line.clear();
     overflow = false;
@@ -93,6 +94,8 @@ bool read_line(std::string &line, bool &overflow)
         int b = sim_read_byte(-1);
         if (b == sim_off)
             return false;
+        if (line.empty() && !overflow)
+            arrived = sim_arrival_time();
         if (b == '\r')
             return true;
         if (line.size() < line_room)
@@ -199,7 +202,14 @@ void loader_mode()
 
     std::string line;
     bool overflow = false;
-    for (long count = 1; read_line(line, overflow); count++) {
+    // For the record phase's time: from the first line's coming in to the
+    // last status byte's going out, and the bytes that crossed meanwhile.
+    double arrived = 0, first_arrived = 0, last_sent = 0;
+    long crossed = 0, answered = 0;
+    for (long count = 1; read_line(line, overflow, arrived); count++) {
+        if (count == 1)
+            first_arrived = arrived;
+        crossed += static_cast<long>(line.size()) + 1;
         sim_log_bytes("received record line", line.data(), static_cast<int>(line.size()));
         if (count == loader_opts.fw_hangup) {
             sim_log("record line %ld: hang-up", count);
@@ -226,6 +236,13 @@ void loader_mode()
         if (b == ack)
             save_line(line);
         if (sim_write(&b, 1, what) == sim_off)
-            return;
+            break;
+        crossed++;
+        answered++;
+        last_sent = sim_sent_time();
     }
+    if (answered > 0)
+        sim_log("record lines: %ld answered, %ld bytes crossed, %.6f s from the first line's coming in"
+                " to the last status byte",
+                answered, crossed, last_sent - first_arrived);
 }

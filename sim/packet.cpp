@@ -384,11 +384,17 @@ void packet_mode()
     long naks_sent = 0;
     bool finished = false;
     unsigned char pkt[max_pkt];
+    // For the download's time: from the first packet's coming in to the last
+    // ACK's going out, and the bytes of whole packets and their answers.
+    double first_arrived = -1;
+    long crossed = 0;
 
     for (;;) {
         int n = sim_read(pkt, 2, -1, gap_ms);
         if (n == sim_off)
             return;
+        if (first_arrived < 0 && n == 2)
+            first_arrived = sim_arrival_time();
         if (n < 2) {
             sim_log_bytes("half a length field, dropped", pkt, n);
             continue;
@@ -420,6 +426,7 @@ void packet_mode()
         char what[64];
         std::snprintf(what, sizeof what, "packet %ld", number);
         sim_log_bytes(what, pkt, len);
+        crossed += len + 1;  // and its answer, if any
 
         if (number == packet_opts.hangup) {
             sim_hangup();
@@ -458,6 +465,10 @@ void packet_mode()
             finished = true;
         if (sim_write(&ack, 1, "ACK") == sim_off)
             return;
+        if (finished)
+            sim_log("download: %ld packets, %ld bytes crossed, %.6f s from the first packet's coming in"
+                    " to the last ACK",
+                    number, crossed, sim_sent_time() - first_arrived);
         number++;
     }
 }

@@ -123,6 +123,11 @@ void sim_stall();
 // The rate the host set on the line, or --baud when it cannot be told.
 long sim_line_rate();
 
+// Seconds since the simulator started: when the bytes now being taken came
+// in from the host, and when the last byte sent went out to it.
+double sim_arrival_time();
+double sim_sent_time();
+
 // The event log: one line per event, with the time since the start.
 void sim_log(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 

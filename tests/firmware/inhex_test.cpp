@@ -63,6 +63,17 @@ int verify_text(const std::string &text, std::string &out)
     return r;
 }
 
+// The sum reads two digits at once where it can: every pair of characters,
+// and every character followed by the end, must count as hex_field reads it.
+TEST(InhexSum, EveryPairAsHexFieldReadsIt)
+{
+    for (int a = 1; a < 256; a++)
+        for (int b = 0; b < 256; b++) {
+            const char text[3] = {static_cast<char>(a), static_cast<char>(b), '\0'};
+            ASSERT_EQ(inhex_sum(text), static_cast<uint8_t>(hex_field(text, 2))) << a << ' ' << b;
+        }
+}
+
 TEST(Inhexverify, FilesAndLines)
 {
     const FileCase cases[] = {
