@@ -6,6 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 scripts/deps.sh
+echo "Building the utility and the simulator (first time: about half a minute)..." >&2
 build_log="$(mktemp "${TMPDIR:-/tmp}/dz-demo-build.XXXXXX")"
 if ! { cmake --preset default && cmake --build --preset default --target diriduzede diriduzede-sim; } \
     >"$build_log" 2>&1; then
