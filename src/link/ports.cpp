@@ -8,8 +8,7 @@
 
 namespace {
 
-constexpr int max_entries = 64;
-sys_port_entry entries[max_entries];
+sys_port_entry entries[port_list_max];
 
 constexpr const char *state_words[] = {
     "free", "missing", "no access", "busy", "no UART", "not a tty", "error",
@@ -64,7 +63,7 @@ int free_number_after(int count, int after)
 void print_others(int count)
 {
     // The COM number suggested for each one, 0 for none.
-    static int suggestion[max_entries];
+    static int suggestion[port_list_max];
     int others = 0;
     for (int i = 0; i < count; i++)
         others += entries[i].name[0] == 0;
@@ -101,15 +100,31 @@ void print_others(int count)
 
 } // namespace
 
-int list_ports()
+void print_port_listing(const sys_port_entry *list, int count)
 {
-    const int count = sys_list_ports(entries, max_entries);
+    if (list != entries)
+        for (int i = 0; i < count && i < port_list_max; i++)
+            entries[i] = list[i];
+    count = count < port_list_max ? count : port_list_max;
+    int named = 0;
     for (int i = 0; i < count; i++)
-        if (entries[i].name[0] != 0)
+        if (entries[i].name[0] != 0) {
             print_entry(entries[i]);
-#ifndef _WIN32
+            named++;
+        }
+#ifdef _WIN32
     // On Windows the system's list is all there is.
+    if (named == 0)
+        print_msg("No COM ports found\n");
+#else
+    (void)named;
     print_others(count);
 #endif
+}
+
+int list_ports()
+{
+    const int count = sys_list_ports(entries, port_list_max);
+    print_port_listing(entries, count);
     return count;
 }

@@ -20,6 +20,7 @@
 #include <signal.h>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -398,6 +399,80 @@ TEST_F(Access, TraceRecordsWhatCrossesTheLine)
                            "COM7 read  0000: 06 4f 4b 0d 0a {33}  \\.OK\\.\\.\n" + t +
                            "COM7 read  nothing \\(1 asked, time-out 10 ms\\)\n" + t + "COM7 close\n$";
     EXPECT_TRUE(std::regex_match(text, std::regex(expected))) << text;
+}
+
+} // namespace
+
+namespace {
+
+sys_port_entry entry(const char *name, const char *path, int state, const char *target = "",
+                     bool from_variable = false, int pid = 0)
+{
+    sys_port_entry e{};
+    std::snprintf(e.name, sizeof e.name, "%s", name);
+    std::snprintf(e.path, sizeof e.path, "%s", path);
+    std::snprintf(e.target, sizeof e.target, "%s", target);
+    e.state = state;
+    e.from_variable = from_variable;
+    e.pid = pid;
+    return e;
+}
+
+std::string listing(const std::vector<sys_port_entry> &entries)
+{
+    testing::internal::CaptureStdout();
+    print_port_listing(entries.data(), static_cast<int>(entries.size()));
+    return testing::internal::GetCapturedStdout();
+}
+
+// The other devices get the first COM numbers whose own devices are not
+// there, one number for a device seen under two names, none for a device
+// that a variable maps already.
+TEST(Listing, OtherDevicesGetNumbersToPaste)
+{
+    const std::vector<sys_port_entry> entries = {
+        entry("COM1", "/dev/ttyS0", sys_port_no_uart),
+        entry("COM2", "/dev/ttyS1", sys_port_free),
+        entry("COM3", "/dev/ttyS2", sys_port_missing),
+        entry("COM4", "/dev/ttyACM0", sys_port_free, "", true),
+        entry("COM5", "/dev/ttyS4", sys_port_missing),
+        entry("", "/dev/serial/by-id/usb-A-if00-port0", sys_port_free, "/dev/ttyUSB0"),
+        entry("", "/dev/serial/by-id/usb-B-if00", sys_port_free, "/dev/ttyACM0"),
+        entry("", "/dev/ttyACM0", sys_port_free),
+        entry("", "/dev/ttyUSB0", sys_port_free),
+        entry("", "/dev/ttyUSB1", sys_port_busy, "", false, 77),
+    };
+    EXPECT_EQ(listing(entries), "COM1   no UART     /dev/ttyS0\n"
+                                "COM2   free        /dev/ttyS1\n"
+                                "COM3   missing     /dev/ttyS2\n"
+                                "COM4   free        /dev/ttyACM0 (set by DIRIDUZEDE_COM4)\n"
+                                "COM5   missing     /dev/ttyS4\n"
+                                "\n"
+                                "Other serial devices:\n"
+                                "       free        /dev/serial/by-id/usb-A-if00-port0 -> /dev/ttyUSB0\n"
+                                "                   DIRIDUZEDE_COM1=/dev/serial/by-id/usb-A-if00-port0\n"
+                                "       free        /dev/serial/by-id/usb-B-if00 -> /dev/ttyACM0\n"
+                                "                   is COM4\n"
+                                "       free        /dev/ttyACM0\n"
+                                "                   is COM4\n"
+                                "       free        /dev/ttyUSB0\n"
+                                "                   DIRIDUZEDE_COM1=/dev/ttyUSB0\n"
+                                "       busy        /dev/ttyUSB1, held by PID 77\n"
+                                "                   DIRIDUZEDE_COM3=/dev/ttyUSB1\n");
+}
+
+TEST(Listing, NoNumberLeftAndNoOtherDevices)
+{
+    EXPECT_EQ(listing({entry("COM1", "/dev/ttyS0", sys_port_free), entry("", "/dev/ttyUSB0", sys_port_free)}),
+              "COM1   free        /dev/ttyS0\n"
+              "\n"
+              "Other serial devices:\n"
+              "       free        /dev/ttyUSB0\n"
+              "                   no COM number is left to map it to\n");
+    EXPECT_EQ(listing({entry("COM1", "/dev/ttyS0", sys_port_no_access)}),
+              "COM1   no access   /dev/ttyS0 (is your user in the dialout group?)\n"
+              "\n"
+              "Other serial devices: none found\n");
 }
 
 } // namespace
