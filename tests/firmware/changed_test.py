@@ -83,7 +83,7 @@ def run(args, work, name, change):
     Enter. Returns its output after the Enter prompt and its exit status."""
     log = os.path.join(work, 'sim.log')
     saved = os.path.join(work, 'saved.hex')
-    proc = subprocess.Popen([args.sim, '--com', '1', '--log', log, '--save-firmware', saved,
+    proc = subprocess.Popen([args.sim, '--fast', '--com', '1', '--log', log, '--save-firmware', saved,
                              '--', args.exe], cwd=work, stdin=subprocess.PIPE,
                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     try:
