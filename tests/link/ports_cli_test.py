@@ -80,7 +80,14 @@ class Ports(unittest.TestCase):
         return os.access(LOCKS, os.W_OK)
 
     def run_exe(self, args, stdin=b'', prefix=None):
-        return subprocess.run((prefix or []) + [EXE] + args, input=stdin, stdout=subprocess.PIPE,
+        exe = EXE
+        if prefix:
+            # A copy nobody can reach: the build may lie in a folder only root may enter.
+            exe = os.path.join(self.dir, 'diriduzede')
+            if not os.path.exists(exe):
+                shutil.copy(EXE, exe)
+                os.chmod(exe, 0o755)
+        return subprocess.run((prefix or []) + [exe] + args, input=stdin, stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, cwd=self.dir, env=self.env, timeout=60)
 
     def listing(self, prefix=None):
