@@ -38,6 +38,8 @@ int main(int argc, char **argv)
         std::ifstream in(p, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::fprintf(stderr, "replay: %s\n", p.c_str());
+        // Never a null pointer, even for an empty input, as libFuzzer does.
+        bytes.reserve(1);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
     }
     std::fprintf(stderr, "replay: %zu inputs passed\n", inputs.size());
