@@ -59,6 +59,12 @@ def main():
             if out.decode().split('\n')[0] != first:
                 failed.append('%s --version: %r, expected %r first' % (exe, out, first))
 
+        # The Debian changelog names the version being packaged.
+        with open(os.path.join(prefix, 'share/doc/diriduzede/changelog'), encoding='utf-8') as f:
+            head = f.readline()
+        if not head.startswith('diriduzede (%s) ' % VERSION):
+            failed.append('changelog begins %r, not with version %s' % (head, VERSION))
+
         dest = os.path.join(work, 'dest')
         install('/usr', destdir=dest)
         got = tree(os.path.join(dest, 'usr'))
