@@ -37,9 +37,13 @@ const sim_option fault_option_table[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-static constexpr int banner_size = 4096;
-static unsigned char banner[banner_size];
-static int banner_len;
+namespace {
+
+constexpr int banner_size = 4096;
+unsigned char banner[banner_size];
+int banner_len;
+
+} // namespace
 
 // The application banner: the file of --banner-file, or the device's own,
 // long enough (over 100 bytes) that the host's banner read ends at once.
@@ -66,8 +70,10 @@ bool banner_load()
     return true;
 }
 
+namespace {
+
 // Takes what the host sends, answers nothing, until the power goes.
-static void ignore_input(const char *why)
+void ignore_input(const char *why)
 {
     for (;;) {
         unsigned char b[1];
@@ -78,7 +84,7 @@ static void ignore_input(const char *why)
     }
 }
 
-static void chatter_session()
+void chatter_session()
 {
     static const char line[] = "N0CALL-7>APDZ21,WIDE2-1:>traffic on the TNC port\r\n";
     for (;;) {
@@ -92,7 +98,7 @@ static void chatter_session()
 // The loader prompt waits for 0x16 for the loader window, counted from when
 // the host has taken the prompt: a firmware update whose operator is still
 // at its Enter prompt reads the prompt late. True when the loader ran.
-static bool loader_window()
+bool loader_window()
 {
     static constexpr unsigned char prompt = 0x05;
     if (sim_reply(&prompt, 1, "loader prompt") == sim_off)
@@ -128,14 +134,14 @@ static bool loader_window()
     return false;
 }
 
-static int reply_text(const char *text, const char *what)
+int reply_text(const char *text, const char *what)
 {
     return sim_reply(text, static_cast<int>(std::strlen(text)), what);
 }
 
 // The answer to a lone CR: the prompt, or with --fill a screen of 1024 bytes
 // ending in it.
-static int answer_cr()
+int answer_cr()
 {
     static const char prompt[] = "\r\nRudoda> ";
     char text[1100];
@@ -157,7 +163,7 @@ static int answer_cr()
 }
 
 // Runs one command line ended by CR. False when the device went off.
-static bool console_line(const char *line)
+bool console_line(const char *line)
 {
     if (line[0] == '\0') {
         sim_log("received CR");
@@ -183,7 +189,7 @@ static bool console_line(const char *line)
     return reply_text("\r\n?\r\nRudoda> ", "answer to an unknown command") != sim_off;
 }
 
-static void console()
+void console()
 {
     char line[128];
     int len = 0;
@@ -225,6 +231,8 @@ static void console()
             line[len++] = static_cast<char>(b);
     }
 }
+
+} // namespace
 
 void device_session()
 {

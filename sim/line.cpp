@@ -22,19 +22,21 @@ using sim_clock = std::chrono::steady_clock;
 char pty_path[64];
 int child_fd = -1;  // readable when the command of --com may have ended
 
-static int master_fd = -1;
+namespace {
+
+int master_fd = -1;
 // The device's own hold on the slave side: it lets the device see what the
 // host has not read yet, and keeps the line alive between the host's opens.
-static int slave_fd = -1;
+int slave_fd = -1;
 // Open and close events of the slave node. poll() on the master alone can
 // miss a close followed quickly by an open (disconnect, then connect).
-static int notify_fd = -1;
-static int host_opens;    // open descriptions of the slave held by the host
-static bool went_off;     // the host closed the port during this power-on
-static long rx_count;     // bytes received since power-on, for --hangup
-static int pushed_back = -1;
-static unsigned char rx_buf[256];
-static int rx_len, rx_pos;
+int notify_fd = -1;
+int host_opens;    // open descriptions of the slave held by the host
+bool went_off;     // the host closed the port during this power-on
+long rx_count;     // bytes received since power-on, for --hangup
+int pushed_back = -1;
+unsigned char rx_buf[256];
+int rx_len, rx_pos;
 
 // The line's pace, each way: one character of 10 bits at the line's rate.
 // A byte from the host is there for the device one character time after the
@@ -42,15 +44,17 @@ static int rx_len, rx_pos;
 // a byte to the host goes out one character time after the one before it.
 // The device may take a byte before its time, as long as nothing it does
 // shows before then: its answers start no sooner than rx_ready.
-static sim_clock::time_point rx_arrival;  // when the bytes in rx_buf came in
-static sim_clock::duration rx_char;       // the character time when they came
-static sim_clock::time_point rx_ready;    // when the last byte taken is there
-static sim_clock::time_point tx_free;     // when the last byte sent is through
-static sim_clock::time_point tx_done;     // when the last write of it ended
+sim_clock::time_point rx_arrival;  // when the bytes in rx_buf came in
+sim_clock::duration rx_char;       // the character time when they came
+sim_clock::time_point rx_ready;    // when the last byte taken is there
+sim_clock::time_point tx_free;     // when the last byte sent is through
+sim_clock::time_point tx_done;     // when the last write of it ended
 
 
-static FILE *log_file;
-static const sim_clock::time_point start_time = sim_clock::now();
+FILE *log_file;
+const sim_clock::time_point start_time = sim_clock::now();
+
+} // namespace
 
 void sim_log(const char *fmt, ...)
 {
@@ -92,10 +96,14 @@ void sim_log_bytes(const char *what, const void *bytes, int count)
             shown < count ? "..." : "");
 }
 
-static double since_start(sim_clock::time_point t)
+namespace {
+
+double since_start(sim_clock::time_point t)
 {
     return std::chrono::duration<double>(t - start_time).count();
 }
+
+} // namespace
 
 double sim_arrival_time() { return since_start(rx_arrival); }
 
@@ -166,8 +174,10 @@ void line_close()
 
 bool line_alive() { return master_fd >= 0; }
 
+namespace {
+
 // Counts the host's opens and closes that happened so far.
-static void take_events()
+void take_events()
 {
     if (notify_fd < 0)
         return;
@@ -187,14 +197,18 @@ static void take_events()
     }
 }
 
+} // namespace
+
 bool sim_is_off()
 {
     take_events();
     return went_off || master_fd < 0;
 }
 
+namespace {
+
 // One character time at the line's rate; none with --fast.
-static sim_clock::duration char_time()
+sim_clock::duration char_time()
 {
     if (core_opts.fast)
         return sim_clock::duration::zero();
@@ -205,7 +219,7 @@ static sim_clock::duration char_time()
 }
 
 // Sleeps until the time t, or until the host closes the port.
-static void sleep_until(sim_clock::time_point t)
+void sleep_until(sim_clock::time_point t)
 {
     for (;;) {
         // A fresh wait from the fixed deadline each time, so nothing drifts.
@@ -225,11 +239,11 @@ static void sleep_until(sim_clock::time_point t)
 }
 
 // When the next byte in rx_buf is there for the device.
-static sim_clock::time_point next_ready() { return std::max(rx_ready, rx_arrival) + rx_char; }
+sim_clock::time_point next_ready() { return std::max(rx_ready, rx_arrival) + rx_char; }
 
 // Waits for the next event until the deadline: 1 a byte from the host is
 // there, 0 time-out, sim_off.
-static int wait_input(sim_clock::time_point deadline, bool forever)
+int wait_input(sim_clock::time_point deadline, bool forever)
 {
     for (;;) {
         // The host's opens and closes are looked at once a chunk, not for
@@ -271,6 +285,8 @@ static int wait_input(sim_clock::time_point deadline, bool forever)
         }
     }
 }
+
+} // namespace
 
 int sim_read_byte(int timeout_ms)
 {
@@ -361,9 +377,13 @@ int sim_write(const void *bytes, int count, const char *what)
     return count;
 }
 
+namespace {
+
 // Noise bytes: high and low values, none of them a byte that means
 // something on this line (0x00, 0x03, 0x05, 0x06, 0x11, 0x12, 0x15-0x18, CR).
-static constexpr unsigned char noise_bytes[] = {0xff, 0x80, 0xaa, 0x7f, 0x55, 0xc3, 0x9e, 0xe7};
+constexpr unsigned char noise_bytes[] = {0xff, 0x80, 0xaa, 0x7f, 0x55, 0xc3, 0x9e, 0xe7};
+
+} // namespace
 
 int sim_reply(const void *bytes, int count, const char *what)
 {

@@ -30,8 +30,12 @@ core_settings core_opts = {
     .banner_file = nullptr,
 };
 
-static long opt_help;
-static long opt_version;
+namespace {
+
+long opt_help;
+long opt_version;
+
+} // namespace
 
 const sim_option core_option_table[] = {
     {"--com", "N", "run COMMAND with DIRIDUZEDE_COMN set to the device's port, end with it",
@@ -55,7 +59,9 @@ const sim_option core_option_table[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-static constexpr struct {
+namespace {
+
+constexpr struct {
     const char *title;
     const sim_option *rows;
 } option_groups[] = {
@@ -65,7 +71,7 @@ static constexpr struct {
     {"Firmware loader", loader_option_table},
 };
 
-static void usage(FILE *out)
+void usage(FILE *out)
 {
     std::fputs("Usage: diriduzede-sim [options] --com N -- COMMAND [ARGS...]\n"
                "       diriduzede-sim [options]\n"
@@ -93,7 +99,7 @@ static void usage(FILE *out)
 }
 
 // The index of the first word of COMMAND, or -1 after a message.
-static int parse_options(int argc, char **argv)
+int parse_options(int argc, char **argv)
 {
     static constexpr int max_options = 64;
     option longs[max_options + 1] = {};
@@ -140,7 +146,7 @@ static int parse_options(int argc, char **argv)
     }
 }
 
-static void version()
+void version()
 {
     std::fputs("diriduzede-sim (diriduzede) " DZ_VERSION "\n"
                "Copyright (c) 2026 the diriduzede developers\n"
@@ -150,11 +156,11 @@ static void version()
                stdout);
 }
 
-static pid_t child_pid = -1;
-static int child_pipe[2] = {-1, -1};
-static bool link_made;
+pid_t child_pid = -1;
+int child_pipe[2] = {-1, -1};
+bool link_made;
 
-static void on_child(int)
+void on_child(int)
 {
     int saved = errno;
     char b = 0;
@@ -163,13 +169,15 @@ static void on_child(int)
     errno = saved;
 }
 
-static void on_stop(int sig)
+void on_stop(int sig)
 {
     if (link_made)
         unlink(core_opts.link);
     signal(sig, SIG_DFL);
     raise(sig);
 }
+
+} // namespace
 
 void sim_finish(int status)
 {
@@ -190,7 +198,9 @@ void child_check()
     sim_finish(WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st));
 }
 
-static bool make_link()
+namespace {
+
+bool make_link()
 {
     if (core_opts.link == nullptr)
         return true;
@@ -211,7 +221,7 @@ static bool make_link()
 }
 
 // A fresh line for a standalone device whose line hung up.
-static bool reopen_line()
+bool reopen_line()
 {
     if (!line_open() || !make_link())
         return false;
@@ -221,7 +231,7 @@ static bool reopen_line()
     return true;
 }
 
-static bool start_command(char **command)
+bool start_command(char **command)
 {
     if (pipe2(child_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::perror("diriduzede-sim: pipe");
@@ -254,6 +264,8 @@ static bool start_command(char **command)
     sim_log("running %s with %s=%s", command[0], name, pty_path);
     return true;
 }
+
+} // namespace
 
 int main(int argc, char **argv)
 {

@@ -41,9 +41,9 @@ void conf_reset()
 namespace {
 
 const char *yes_no(uint16_t flag) { return flag ? "Yes" : "No"; }
-static const char *en_dis(uint16_t flag) { return flag ? "En" : "Dis"; }
+const char *en_dis(uint16_t flag) { return flag ? "En" : "Dis"; }
 
-static const char *action_text(uint16_t action)
+const char *action_text(uint16_t action)
 {
     if (action == implicit_drop)
         return "Drop";

@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -54,7 +55,7 @@ constexpr struct {
     {opt_check_rules, check_rules},
     {opt_check_firmware, check_firmware},
 };
-constexpr int opt_count = sizeof opt_table / sizeof opt_table[0];
+constexpr int opt_count = static_cast<int>(std::size(opt_table));
 
 const opt_row *find_opt(int code)
 {

@@ -38,7 +38,7 @@ DWORD last_error;
 
 HANDLE handle_of(sys_handle h) { return reinterpret_cast<HANDLE>(h); }
 
-static int failed()
+int failed()
 {
     last_error = GetLastError();
     return -1;
@@ -271,8 +271,10 @@ void sys_open_error_message(const char *, const char *, char *text, int size)
 // No lock files on Windows: the system refuses a second open by itself.
 void sys_drop_locks() {}
 
+namespace {
+
 // The number of a name "COMn", 0 for another name.
-static int com_number(const char *name)
+int com_number(const char *name)
 {
     if (_strnicmp(name, "COM", 3) != 0 || name[3] < '1' || name[3] > '9')
         return 0;
@@ -286,7 +288,7 @@ static int com_number(const char *name)
 }
 
 // Adds COMn with the device it stands for, once.
-static int add_port(sys_port_entry *entries, int count, int max, int number, const char *device)
+int add_port(sys_port_entry *entries, int count, int max, int number, const char *device)
 {
     for (int i = 0; i < count; i++)
         if (com_number(entries[i].name) == number)
@@ -299,6 +301,8 @@ static int add_port(sys_port_entry *entries, int count, int max, int number, con
     std::snprintf(e.path, sizeof e.path, "%s", device);
     return count + 1;
 }
+
+} // namespace
 
 int sys_list_ports(sys_port_entry *entries, int max)
 {
