@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdlib>
+#include <unistd.h>
 
 void fuzz_fail(const char *fmt, ...)
 {
@@ -28,4 +29,17 @@ std::FILE *fuzz_file(const uint8_t *data, size_t size)
     if (f == nullptr)
         fuzz_fail("fmemopen failed");
     return f;
+}
+
+const char *fuzz_temp_file(const char *text)
+{
+    static char path[] = "/tmp/dz-fuzz-XXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0)
+        fuzz_fail("mkstemp failed");
+    std::FILE *f = fdopen(fd, "w");
+    if (f == nullptr || std::fputs(text, f) < 0 || std::fclose(f) != 0)
+        fuzz_fail("cannot write %s", path);
+    std::atexit([] { unlink(path); });
+    return path;
 }

@@ -8,9 +8,25 @@
 #include "config/conf_reader.h"
 #include "shell/state.h"
 
+#include <cstring>
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzz_quiet();
+    // Once, the ways around the reading: no name, a file that does not open,
+    // and the configure command with and without its file.
+    if (conf_process(nullptr) != -1 || conf_process("/nonexistent/dz-fuzz.cfg") != -2)
+        fuzz_fail("conf_process: wrong result for no name or a missing file");
+    char none[] = "";
+    words_begin(none);
+    cmd_configure();
+    char line[64];
+    std::snprintf(line, sizeof line, "%s", fuzz_temp_file("call ab1\n"));
+    words_begin(line);
+    conf_processed = 0;
+    cmd_configure();
+    if (conf_processed != 1 || std::strcmp(conf_image.call, "AB1") != 0)
+        fuzz_fail("configure read no call sign from its file");
     return 0;
 }
 
@@ -18,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     conf_reset();
     // As a rules reading leaves them: the configuration reader keeps both.
+    const uint16_t action = size % 2 ? implicit_pass : implicit_drop;
     conf_image.rule_count = 42;
-    conf_image.implicit_action = implicit_drop;
+    conf_image.implicit_action = action;
     conf_processed = 0;
 
     std::FILE *f = fuzz_file(data, size);
@@ -31,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fuzz_fail("conf_read returned %d", rc);
     if (conf_processed != (rc == 0))
         fuzz_fail("conf_processed %d after result %d", conf_processed, rc);
-    if (conf_image.rule_count != 42 || conf_image.implicit_action != implicit_drop)
+    if (conf_image.rule_count != 42 || conf_image.implicit_action != action)
         fuzz_fail("rule count %u and implicit action 0x%x not kept", conf_image.rule_count,
                   conf_image.implicit_action);
     check_conf_image();

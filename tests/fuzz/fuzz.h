@@ -24,3 +24,6 @@ std::FILE *fuzz_file(const uint8_t *data, size_t size);
 // must leave them (checks.cpp).
 void check_conf_image();
 void check_rule_table(bool read_to_end);
+
+// A file holding text, made once for the whole run and removed at its end.
+const char *fuzz_temp_file(const char *text);

@@ -112,6 +112,9 @@ int ref_verify(const uint8_t *data, size_t size)
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzz_quiet();
+    // Once, the arguments no file holds.
+    if (inhexverify(nullptr) != -1 || hex_field(nullptr, 2) != 0 || inhex_sum(nullptr) != 0)
+        fuzz_fail("a null argument is not refused");
     return 0;
 }
 

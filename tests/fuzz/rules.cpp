@@ -14,6 +14,20 @@
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzz_quiet();
+    // Once, the ways around the reading: no name, a file that does not open,
+    // and the rules command with and without its file.
+    if (rules_process(nullptr) != -1 || rules_process("/nonexistent/dz-fuzz.rules") != -2)
+        fuzz_fail("rules_process: wrong result for no name or a missing file");
+    char none[] = "";
+    words_begin(none);
+    cmd_rules();
+    char line[64];
+    std::snprintf(line, sizeof line, "%s", fuzz_temp_file("drop implicit\npass src AB1\n"));
+    words_begin(line);
+    cmd_rules();
+    if (rules_processed != 1 || conf_image.rule_count != 1 || conf_image.implicit_action != implicit_drop)
+        fuzz_fail("rules read no rule from its file");
+    rules_display();
     return 0;
 }
 
