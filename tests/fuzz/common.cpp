@@ -43,3 +43,11 @@ const char *fuzz_temp_file(const char *text)
     std::atexit([] { unlink(path); });
     return path;
 }
+
+bool plain_text(const uint8_t *data, size_t size)
+{
+    for (size_t i = 0; i < size; i++)
+        if (data[i] == 0 || (data[i] == '\r' && i + 1 < size && data[i + 1] != '\n'))
+            return false;
+    return true;
+}

@@ -46,6 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // No name, no open, no read error and no internal error can come here.
     if (rc > 0 || rc == -1 || rc == -2 || rc == -3 || rc == -70)
         fuzz_fail("conf_read returned %d", rc);
+    if (rc == 0 && !plain_text(data, size))
+        fuzz_fail("conf_read read a NUL byte or a stray CR without a word");
     if (conf_processed != (rc == 0))
         fuzz_fail("conf_processed %d after result %d", conf_processed, rc);
     if (conf_image.rule_count != 42 || conf_image.implicit_action != action)

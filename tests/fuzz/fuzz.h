@@ -27,3 +27,7 @@ void check_rule_table(bool read_to_end);
 
 // A file holding text, made once for the whole run and removed at its end.
 const char *fuzz_temp_file(const char *text);
+
+// A file a reader may read to its end: no NUL byte, and no CR but the one
+// right before an LF (or at the very end).
+bool plain_text(const uint8_t *data, size_t size);

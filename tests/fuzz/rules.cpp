@@ -47,6 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // No read error and no internal error can come here.
     if (rc > 0 || rc == rules_read_failed || rc == -70)
         fuzz_fail("rules_read returned %d", rc);
+    if (rc == 0 && !plain_text(data, size))
+        fuzz_fail("rules_read read a NUL byte or a stray CR without a word");
     if (rules_processed != (rc == 0))
         fuzz_fail("rules_processed %d after result %d", rules_processed, rc);
     if (rc != 0 && conf_image.rule_count != 0)
