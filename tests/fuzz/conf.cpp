@@ -20,6 +20,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     char none[] = "";
     words_begin(none);
     cmd_configure();
+    char missing[] = "/nonexistent/dz-fuzz";
+    words_begin(missing);
+    cmd_configure();
     char line[64];
     std::snprintf(line, sizeof line, "%s", fuzz_temp_file("call ab1\n"));
     words_begin(line);

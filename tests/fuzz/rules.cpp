@@ -21,6 +21,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     char none[] = "";
     words_begin(none);
     cmd_rules();
+    char missing[] = "/nonexistent/dz-fuzz";
+    words_begin(missing);
+    cmd_rules();
     char line[64];
     std::snprintf(line, sizeof line, "%s", fuzz_temp_file("drop implicit\npass src AB1\n"));
     words_begin(line);
